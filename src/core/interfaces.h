@@ -1,0 +1,88 @@
+// What a host or package implements to extend the engine: custom value types and custom
+// functions. The engine reaches every extension only through these interfaces.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "core/ast.h"
+#include "core/expected.h"
+#include "core/values.h"
+
+namespace orvel::core {
+
+// Operator codes handed to handlers: 0 "+", 1 "-", 2 "*", 3 "/", 4 "^", 5 "%", 6 "&".
+enum class BinaryOpCode : std::uint8_t { Add, Sub, Mul, Div, Pow, Rem, Concat };
+
+// An answer of a handler's binary_op or compare: not handled, a result, or an error text.
+template <class T>
+class HandlerAnswer {
+public:
+    HandlerAnswer() = default;  // not handled
+    static HandlerAnswer result(T value) { return HandlerAnswer(std::move(value)); }
+    static HandlerAnswer error(std::string text) { return HandlerAnswer(std::move(text)); }
+
+    bool handled() const noexcept { return state_.index() != 0; }
+    bool is_error() const noexcept { return state_.index() == 2; }
+    const T& value() const { return std::get<1>(state_); }
+    T& value() { return std::get<1>(state_); }
+    const std::string& error_text() const { return std::get<2>(state_); }
+
+private:
+    explicit HandlerAnswer(T value) : state_(std::in_place_index<1>, std::move(value)) {}
+    explicit HandlerAnswer(std::string text) : state_(std::in_place_index<2>, std::move(text)) {}
+    std::variant<std::monostate, T, std::string> state_;
+};
+
+using BinaryOpAnswer = HandlerAnswer<CellValue>;
+using CompareAnswer = HandlerAnswer<bool>;
+
+// A custom value type. `type_tag` must return the same text for the handler's whole life.
+class CustomTypeHandler {
+public:
+    virtual ~CustomTypeHandler() = default;
+
+    virtual std::string_view type_tag() const = 0;
+    // A custom value for a cell text this type recognises, or none.
+    virtual std::optional<CellValue> parse_literal(std::string_view text) const {
+        (void)text;
+        return std::nullopt;
+    }
+    virtual std::optional<CellValue> parse_with(std::string_view text,
+                                                std::string_view options) const {
+        (void)options;
+        return parse_literal(text);
+    }
+    virtual std::string display(const CellValue& value) const = 0;
+    // The text under which the value is edited.
+    virtual std::string edit_repr(const CellValue& value) const { return display(value); }
+    // Offered for every operator with a custom operand, whatever the operands' types.
+    virtual BinaryOpAnswer binary_op(BinaryOpCode op, const CellValue& left,
+                                     const CellValue& right) const {
+        (void)op, (void)left, (void)right;
+        return {};
+    }
+    virtual CompareAnswer compare(CompareOp op, const CellValue& left,
+                                  const CellValue& right) const = 0;
+    virtual std::optional<double> as_number(const CellValue& value) const {
+        (void)value;
+        return std::nullopt;
+    }
+};
+
+// A function callable from formulas. `name` must return the same text for its whole life.
+class CustomFunction {
+public:
+    virtual ~CustomFunction() = default;
+
+    virtual std::string_view name() const = 0;
+    // Receives every element of every evaluated argument, row-major, argument after argument.
+    // Returns the result or an error text (read back with FormulaError::from).
+    virtual Expected<CellValue, std::string> call(std::span<const CellValue> args) const = 0;
+};
+
+}  // namespace orvel::core

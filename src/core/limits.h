@@ -1,0 +1,23 @@
+// Every bound the engine enforces, in one place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace orvel::core {
+
+// Largest number of cells any range, array literal, operator result or built-in result may hold.
+inline constexpr std::uint64_t kMaxCells = 100000;
+
+// Deepest nesting of parentheses, signs, calls and array literals the parser accepts. Keeps
+// every recursive walk over a syntax tree far from the end of the C stack.
+inline constexpr std::size_t kMaxNestingDepth = 256;
+
+// Largest total of text bytes one evaluation result may hold (100 MiB).
+inline constexpr std::size_t kMaxTextBytes = std::size_t{100} * 1024 * 1024;
+
+// Last addressable row and column (both 1-based, unsigned 32-bit).
+inline constexpr std::uint32_t kMaxRow = UINT32_MAX;
+inline constexpr std::uint32_t kMaxColumn = UINT32_MAX;
+
+}  // namespace orvel::core

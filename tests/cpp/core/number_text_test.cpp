@@ -1,0 +1,99 @@
+#include "core/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace orvel::core {
+namespace {
+
+struct DisplayCase {
+    double value;
+    std::string text;
+};
+
+class NumberDisplay : public ::testing::TestWithParam<DisplayCase> {};
+
+TEST_P(NumberDisplay, ShowsShortestRoundTripDigitsPositionally) {
+    EXPECT_EQ(format_number(GetParam().value), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, NumberDisplay,
+    ::testing::Values(
+        DisplayCase{0.0, "0"}, DisplayCase{-0.0, "-0"}, DisplayCase{3, "3"},
+        DisplayCase{100, "100"}, DisplayCase{2.5, "2.5"}, DisplayCase{-1234.5, "-1234.5"},
+        DisplayCase{0.1 + 0.2, "0.30000000000000004"}, DisplayCase{1e21, "1000000000000000000000"},
+        DisplayCase{1e-7, "0.0000001"}, DisplayCase{1e23, "100000000000000000000000"},
+        DisplayCase{18446744073709551616.0, "18446744073709552000"},
+        DisplayCase{1.2345678901234568e20, "123456789012345680000"},
+        DisplayCase{std::numeric_limits<double>::infinity(), "inf"},
+        DisplayCase{-std::numeric_limits<double>::infinity(), "-inf"},
+        DisplayCase{std::numeric_limits<double>::quiet_NaN(), "NaN"},
+        DisplayCase{-std::numeric_limits<double>::quiet_NaN(), "NaN"},
+        DisplayCase{0.5, "0.5"}, DisplayCase{123.456, "123.456"}));
+
+TEST(NumberDisplay, ExtremesArePositional) {
+    EXPECT_EQ(format_number(1e300), "1" + std::string(300, '0'));
+    EXPECT_EQ(format_number(5e-324), "0." + std::string(323, '0') + "5");
+    EXPECT_EQ(format_number(-5e-324), "-0." + std::string(323, '0') + "5");
+}
+
+struct ParseCase {
+    std::string text;
+    bool ok;
+    double value;
+};
+
+class DecimalReading : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(DecimalReading, FollowsTheLiteralGrammar) {
+    const auto& c = GetParam();
+    auto got = parse_decimal(c.text);
+    ASSERT_EQ(got.has_value(), c.ok) << c.text;
+    if (!c.ok) return;
+    if (std::isnan(c.value)) {
+        EXPECT_TRUE(std::isnan(*got)) << c.text;
+    } else {
+        EXPECT_EQ(*got, c.value) << c.text;
+        EXPECT_EQ(std::signbit(*got), std::signbit(c.value)) << c.text;
+    }
+}
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DecimalReading,
+    ::testing::Values(
+        ParseCase{"1e3", true, 1000}, ParseCase{"+5", true, 5}, ParseCase{"-2.5", true, -2.5},
+        ParseCase{"1.", true, 1}, ParseCase{".5", true, 0.5}, ParseCase{"007", true, 7},
+        ParseCase{"1E-2", true, 0.01}, ParseCase{"1e+2", true, 100}, ParseCase{"inf", true, kInf},
+        ParseCase{"-inf", true, -kInf}, ParseCase{"Infinity", true, kInf},
+        ParseCase{"+INF", true, kInf}, ParseCase{"NaN", true, kNaN}, ParseCase{"nan", true, kNaN},
+        ParseCase{"-0", true, -0.0}, ParseCase{"1e400", true, kInf},
+        ParseCase{"-1e400", true, -kInf}, ParseCase{"1e-400", true, 0.0},
+        ParseCase{"-1e-400", true, -0.0}, ParseCase{"4.9e-324", true, 5e-324},
+        ParseCase{"1e99999999999999999999", true, kInf},
+        ParseCase{"0e99999999999999999999", true, 0.0},
+        ParseCase{"0.1e-99999999999", true, 0.0},
+        ParseCase{"0.0000000000000000000000000000001e31", true, 1},
+        ParseCase{"17976931348623157e292", true, 1.7976931348623157e308},
+        ParseCase{"", false, 0}, ParseCase{" 1", false, 0}, ParseCase{"1 ", false, 0},
+        ParseCase{"1,000", false, 0}, ParseCase{".", false, 0}, ParseCase{"e5", false, 0},
+        ParseCase{"1e", false, 0}, ParseCase{"1e+", false, 0}, ParseCase{"0x10", false, 0},
+        ParseCase{"nan(1)", false, 0}, ParseCase{"infin", false, 0}, ParseCase{"--1", false, 0},
+        ParseCase{"+", false, 0}, ParseCase{"1..2", false, 0},
+        ParseCase{std::string("1\0", 2), false, 0}));
+
+TEST(DecimalReading, RoundTripsDisplayedNumbers) {
+    for (double v : {0.1, 1.0 / 3, 123456789.125, 1e-300, 6.02214076e23, 2.2250738585072014e-308}) {
+        EXPECT_EQ(parse_decimal(format_number(v)), v);
+        EXPECT_EQ(parse_decimal(format_number(-v)), -v);
+    }
+}
+
+}  // namespace
+}  // namespace orvel::core
