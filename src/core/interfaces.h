@@ -85,4 +85,23 @@ public:
     virtual Expected<CellValue, std::string> call(std::span<const CellValue> args) const = 0;
 };
 
+// How the evaluator reads cells. References name cells by 1-based column and row; the id they
+// stand for is the column letters followed by the row ("B12"). A reference whose letters run
+// past the last column number (so the number saturates) is read by its id text instead.
+class CellLookup {
+public:
+    virtual ~CellLookup() = default;
+    virtual CellValue cell(std::uint32_t col, std::uint32_t row) const = 0;
+    virtual CellValue cell_by_id(std::string_view id) const = 0;
+};
+
+// How the evaluator reads the whole array last spilled from an anchor; null when none is
+// recorded. The array stays valid for the evaluation that asked for it.
+class SpillResolver {
+public:
+    virtual ~SpillResolver() = default;
+    virtual const ArrayValue* spilled(std::uint32_t col, std::uint32_t row) const = 0;
+    virtual const ArrayValue* spilled_by_id(std::string_view id) const = 0;
+};
+
 }  // namespace orvel::core
