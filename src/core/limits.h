@@ -20,4 +20,9 @@ inline constexpr std::size_t kMaxTextBytes = std::size_t{100} * 1024 * 1024;
 inline constexpr std::uint32_t kMaxRow = UINT32_MAX;
 inline constexpr std::uint32_t kMaxColumn = UINT32_MAX;
 
+// Deepest nesting of host callbacks (a custom function that changes another sheet whose
+// recalculation calls back again, and so on). Each level stacks an interpreter frame and a
+// recalculation on the C stack, so the bound sits far below what would exhaust it.
+inline constexpr int kMaxCallbackDepth = 200;
+
 }  // namespace orvel::core

@@ -1,0 +1,52 @@
+// Argument matching and extraction for fast-call entry points, with CPython's own texts for
+// missing, surplus, duplicate and unknown arguments, and "argument 'name': reason" for values
+// that do not convert. Every function throws PythonError with the error set.
+#pragma once
+
+#include "python/py_ref.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace orvel::python {
+
+struct Parameters {
+    const char* function;  // as CPython names it in messages: "evaluate", "Sheet.get"
+    const char* const* names;
+    std::size_t count;
+    std::size_t required;  // the first `required` parameters have no default
+};
+
+// Matches positional and keyword arguments to parameters; a slot left null was not given.
+void bind_arguments(const Parameters& parameters, PyObject* const* args, Py_ssize_t nargs,
+                    PyObject* kwnames, PyObject** slots);
+
+template <std::size_t N>
+std::array<PyObject*, N> bind(const Parameters& parameters, PyObject* const* args,
+                              Py_ssize_t nargs, PyObject* kwnames) {
+    std::array<PyObject*, N> slots{};
+    bind_arguments(parameters, args, nargs, kwnames, slots.data());
+    return slots;
+}
+
+// The UTF-8 of a str argument, valid while `value` lives. Lone surrogates raise
+// UnicodeEncodeError.
+std::string_view str_argument(PyObject* value, const char* name);
+std::uint32_t u32_argument(PyObject* value, const char* name);
+std::int32_t i32_argument(PyObject* value, const char* name);
+std::size_t size_argument(PyObject* value, const char* name);
+
+// A sequence argument read through an owned snapshot: user code run while its items convert
+// cannot free them. A str is refused ("Can't extract `str` to `Vec`").
+PyRef sequence_snapshot(PyObject* value, const char* name);
+
+// A sequence of unsigned 32-bit ints, or None / not given for an empty list.
+std::vector<std::uint32_t> u32_list_argument(PyObject* value, const char* name);
+
+// TypeError "argument 'name': expected {what}, got {type}".
+[[noreturn]] void raise_argument_type(const char* name, const char* what, PyObject* value);
+
+}  // namespace orvel::python
