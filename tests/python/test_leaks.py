@@ -1,0 +1,107 @@
+"""Repeated operations hold on to no memory and no objects."""
+
+import gc
+import sys
+import tracemalloc
+
+import pytest
+
+import orvel
+
+ROUNDS = 10_000
+
+
+def _growth(operation):
+    """Python-side memory and object growth over ROUNDS calls, after a warm-up."""
+    for _ in range(200):
+        operation()
+    gc.collect()
+    tracemalloc.start()
+    before_memory = tracemalloc.get_traced_memory()[0]
+    before_objects = len(gc.get_objects())
+    for _ in range(ROUNDS):
+        operation()
+    gc.collect()
+    after_memory = tracemalloc.get_traced_memory()[0]
+    tracemalloc.stop()
+    return after_memory - before_memory, len(gc.get_objects()) - before_objects
+
+
+def _assert_no_growth(operation):
+    memory, objects = _growth(operation)
+    assert memory < 64 * 1024, memory
+    assert objects < 50, objects
+
+
+def _refuse(call):
+    try:
+        call()
+    except (TypeError, ValueError, OverflowError, UnicodeEncodeError, NotImplementedError):
+        pass
+
+
+def test_module_functions_do_not_leak():
+    def operation():
+        _refuse(lambda: orvel.evaluate(1))
+        _refuse(lambda: orvel.evaluate("=1/0"))
+        _refuse(lambda: orvel.evaluate("\ud800"))
+        _refuse(lambda: orvel.adjust_refs_for_deletion("=A1", [1, -1]))
+        _refuse(lambda: orvel.cell_id(0, 2**40))
+        _refuse(lambda: orvel.evaluate(formula="1", other=2))
+        try:
+            orvel.evaluate("=1+2")
+            orvel.formula_tokens("=SUM(A1:B2)+1")
+            orvel.extract_refs("=SUM(A1:B2)+C3")
+            orvel.list_functions()
+            orvel.signature_help("=SUM(1,", 7)
+            orvel.parse_range("A1:B2")
+        except NotImplementedError:
+            pass
+
+    _assert_no_growth(operation)
+
+
+def test_sheet_operations_do_not_leak(sheet):
+    sheet.register_function("ECHO", lambda args: args)
+    sheet.register_function("BOOM", lambda args: 1 / 0)
+    sheet.register_function("PEEK", lambda args: sheet.get("A1"))
+
+    class Handler:
+        type_tag = "t"
+
+        def parse_literal(self, raw):
+            return {"data": raw} if raw.startswith("t:") else None
+
+        def display(self, value):
+            return value["data"]
+
+        def compare(self, op, lhs, rhs):
+            return None
+
+    sheet.register_type(Handler())
+
+    def operation():
+        sheet.set_cells([("A1", "=ECHO(1, \"x\", TRUE)"), ("A2", "=BOOM()"), ("A3", "t:1"),
+                         ("A4", "=PEEK()"), ("A5", "={1,2;3,4}"), ("A6", "=A3=1")])
+        sheet.set_cells_typed([("B1", {"kind": "custom", "type_tag": "t", "data": "x"})])
+        _refuse(lambda: sheet.set_cells_typed([("B2", {"kind": "number", "value": "x"})]))
+        _refuse(lambda: sheet.set_cells("A1"))
+        sheet.get_all()
+        sheet.get_all_typed()
+        sheet.get_array_typed("A5")
+        sheet.complete("=E", 2)
+        sheet.names()
+
+    _assert_no_growth(operation)
+
+
+def test_dropped_sheets_release_everything():
+    if not hasattr(orvel.Sheet, "register_function"):
+        pytest.skip("the engine sheet is not built yet")
+
+    def operation():
+        sheet = orvel.Sheet()
+        sheet.register_function("SELF", lambda args: sheet.get("A1"))
+        sheet.set_cells([("A1", "=SELF()")])
+
+    _assert_no_growth(operation)

@@ -1,0 +1,252 @@
+"""The Sheet class: writing cells, reading them back, names, pins and spills."""
+
+import pytest
+
+import orvel
+
+
+class TestCells:
+    def test_formula_reads_a_classified_literal(self, sheet):
+        sheet.set_cells([("A1", "=B1*2"), ("B1", "21")])
+        assert sheet.get("A1") == "42"
+        assert sheet.get_typed("A1") == 42 and type(sheet.get_typed("A1")) is int
+        assert sheet.get_typed("B1") == 21
+
+    def test_cycle_raises_and_keeps_the_inputs(self, sheet):
+        with pytest.raises(ValueError) as caught:
+            sheet.set_cells([("A1", "=B1"), ("B1", "=A1")])
+        assert str(caught.value) == "#CIRCULAR! Cycle detected involving: A1, B1"
+        sheet.set_cells([("B1", "5")])
+        assert sheet.get("A1") == "5"
+
+    def test_untouched_cell_reads_none(self, sheet):
+        assert sheet.get("Z9") is None
+        assert sheet.get_typed("Z9") is None
+
+    def test_error_values_are_returned_not_raised(self, sheet):
+        sheet.set_cells([("A1", "=1/0"), ("B1", "abc")])
+        assert sheet.get("A1") == sheet.get_typed("A1") == "#DIV/0!"
+        assert sheet.get("B1") == sheet.get_typed("B1") == "abc"
+
+    def test_later_pair_for_the_same_cell_wins_and_empty_text_removes(self, sheet):
+        sheet.set_cells([("A1", "1"), ("A1", "2"), ("B1", "x")])
+        assert sheet.get("A1") == "2"
+        sheet.set_cells([("B1", "")])
+        assert sheet.get_all() == {"A1": "2"}
+
+    def test_get_all_on_a_new_sheet_is_empty(self, sheet):
+        assert sheet.get_all() == {}
+        assert sheet.get_all_typed() == {}
+
+    def test_get_all_includes_spill_members(self, sheet):
+        sheet.set_cells([("A1", "={1,2;3,4}")])
+        assert sheet.get_all() == {"A1": "1", "B1": "2", "A2": "3", "B2": "4"}
+        assert sheet.get_all_typed() == {"A1": 1, "B1": 2, "A2": 3, "B2": 4}
+
+    def test_cell_ids_are_exact_bytes(self, sheet):
+        sheet.set_cells([("a1", "7")])
+        assert sheet.get("a1") == "7"
+        assert sheet.get("A1") is None
+
+    def test_text_with_nul_survives(self, sheet):
+        sheet.set_cells([("A1", "a\x00b")])
+        assert sheet.get("A1") == "a\x00b"
+
+
+class TestSetCellsArguments:
+    @pytest.mark.parametrize(
+        "changes,message",
+        [
+            ("A1", "argument 'changes': Can't extract `str` to `Vec`"),
+            (5, "argument 'changes': expected a sequence, got int"),
+            ([["A1", "1"]], "argument 'changes': expected tuple, got list"),
+            ([("A1",)], "argument 'changes': expected a tuple of 2 items, got 1"),
+            ([("A1", 1)], "argument 'changes': expected str, got int"),
+        ],
+    )
+    def test_bad_changes_raise_type_error(self, sheet, changes, message):
+        with pytest.raises(TypeError) as caught:
+            sheet.set_cells(changes)
+        assert str(caught.value) == message
+        assert sheet.get_all() == {}
+
+    def test_surrogates_raise_unicode_encode_error(self, sheet):
+        with pytest.raises(UnicodeEncodeError):
+            sheet.set_cells([("A1", "\udc80")])
+
+    def test_any_sequence_of_tuples_is_accepted(self, sheet):
+        sheet.set_cells((("A1", "1"), ("A2", "2")))
+        sheet.set_cells([])
+        assert sheet.get("A2") == "2"
+
+
+class TestSetCellsTyped:
+    def test_every_kind(self, sheet):
+        sheet.set_cells_typed(
+            [
+                ("A1", {"kind": "raw", "value": "=B1+1"}),
+                ("B1", {"kind": "number", "value": 42.5}),
+                ("C1", {"kind": "string", "value": "2/4"}),
+                ("D1", {"kind": "boolean", "value": True}),
+                ("E1", {"kind": "empty"}),
+                ("F1", {"kind": "custom", "type_tag": "jdate", "data": "2026-04-02"}),
+            ]
+        )
+        assert sheet.get_typed("A1") == 43.5
+        assert sheet.get_typed("C1") == "2/4"
+        assert sheet.get_typed("D1") is True
+        assert sheet.get_typed("E1") is None
+        assert sheet.get_typed("F1") == {"type_tag": "jdate", "data": "2026-04-02"}
+
+    def test_string_kind_is_never_a_formula(self, sheet):
+        sheet.set_cells_typed([("A1", {"kind": "string", "value": "=1+1"})])
+        assert sheet.get("A1") == "=1+1"
+
+    def test_number_accepts_a_bool(self, sheet):
+        sheet.set_cells_typed([("A1", {"kind": "number", "value": True})])
+        assert sheet.get_typed("A1") == 1
+
+    def test_empty_kind_deletes_and_ignores_value(self, sheet):
+        sheet.set_cells([("A1", "1")])
+        sheet.set_cells_typed([("A1", {"kind": "empty", "value": "x"})])
+        assert sheet.get("A1") is None
+
+    @pytest.mark.parametrize(
+        "payload,message",
+        [
+            ([1], "cell A1: ValueError: payload must be a dict"),
+            ({}, "cell A1: ValueError: missing key `kind`"),
+            ({"kind": 1}, "cell A1: ValueError: `kind` must be str"),
+            ({"kind": "RAW", "value": "x"}, "cell A1: ValueError: unknown kind `RAW`"),
+            ({"kind": "raw"}, "cell A1: ValueError: raw: missing key `value`"),
+            ({"kind": "string", "value": 1}, "cell A1: ValueError: string: `value` must be str"),
+            ({"kind": "number"}, "cell A1: ValueError: number: missing key `value`"),
+            ({"kind": "number", "value": "3"},
+             "cell A1: ValueError: number: `value` must be numeric"),
+            ({"kind": "boolean", "value": 1},
+             "cell A1: ValueError: boolean: `value` must be bool"),
+            ({"kind": "custom", "data": "d"},
+             "cell A1: ValueError: custom: missing key `type_tag`"),
+            ({"kind": "custom", "type_tag": "t", "data": 5},
+             "cell A1: ValueError: custom: `data` must be str"),
+        ],
+    )
+    def test_bad_payloads(self, sheet, payload, message):
+        with pytest.raises(ValueError) as caught:
+            sheet.set_cells_typed([("A1", payload)])
+        assert str(caught.value) == message
+
+    def test_one_bad_payload_writes_nothing(self, sheet):
+        with pytest.raises(ValueError):
+            sheet.set_cells_typed(
+                [("A1", {"kind": "number", "value": 1}), ("B2", {"kind": "number"})]
+            )
+        assert sheet.get_all() == {}
+
+    def test_payload_with_nul_and_surrogates(self, sheet):
+        sheet.set_cells_typed([("A1", {"kind": "string", "value": "x\x00y"})])
+        assert sheet.get("A1") == "x\x00y"
+        with pytest.raises(ValueError, match="UnicodeEncodeError"):
+            sheet.set_cells_typed([("A1", {"kind": "string", "value": "\ud800"})])
+
+
+class TestArrays:
+    def test_anchor_array_as_text_and_typed(self, sheet):
+        sheet.set_cells([("A1", "={1,2;3,4}"), ("D1", "5")])
+        assert sheet.get_array("A1") == [["1", "2"], ["3", "4"]]
+        assert sheet.get_array_typed("A1") == [[1, 2], [3, 4]]
+        assert sheet.spill_at("A1") == {"rows": 2, "cols": 2}
+        assert list(sheet.spill_at("A1")) == ["rows", "cols"]
+        assert sheet.owner_of("B2") == "A1"
+        assert sheet.owner_of("A1") == "A1"
+
+    @pytest.mark.parametrize("cell", ["B1", "D1", "Q9"])
+    def test_non_anchors_have_no_array(self, sheet, cell):
+        sheet.set_cells([("A1", "={1,2;3,4}"), ("D1", "5")])
+        assert sheet.get_array(cell) is None
+        assert sheet.get_array_typed(cell) is None
+        assert sheet.spill_at(cell) is None
+
+    def test_owner_of_a_plain_cell_is_none(self, sheet):
+        sheet.set_cells([("A1", "5")])
+        assert sheet.owner_of("A1") is None
+
+
+class TestNames:
+    def test_names_are_upper_cased(self, sheet):
+        sheet.set_name("rate", "0.05")
+        sheet.set_name("Base", "=100")
+        assert sheet.names() == {"RATE": "0.05", "BASE": "=100"}
+        assert sheet.get_name("RATE") == sheet.get_name("rate") == "0.05"
+        sheet.set_cells([("A1", "=BASE*RATE")])
+        assert sheet.get("A1") == "5"
+
+    def test_remove_name(self, sheet):
+        sheet.set_name("x", "1")
+        sheet.remove_name("X")
+        sheet.remove_name("never_defined")
+        assert sheet.get_name("x") is None
+        assert sheet.names() == {}
+
+    @pytest.mark.parametrize(
+        "name,definition",
+        [("", "1"), ("A1", "1"), ("sum", "1"), ("TRUE", "1"), ("x", "=1+")],
+    )
+    def test_invalid_names_and_definitions_raise_value_error(self, sheet, name, definition):
+        with pytest.raises(ValueError):
+            sheet.set_name(name, definition)
+        assert sheet.names() == {}
+
+
+class TestPins:
+    def test_pinned_values_are_text(self, sheet):
+        sheet.pin_value("A1", [["1", "2"]])
+        assert sheet.get_typed("B1") == "2"
+        assert sheet.is_pinned("A1") and not sheet.is_pinned("B1")
+        assert sheet.pinned_cells() == ["A1"]
+
+    @pytest.mark.parametrize(
+        "rows,message",
+        [
+            ([], "InvalidShape: array must have at least one row"),
+            ([[]], "InvalidShape: array must have at least one column"),
+            ([["1", "2"], ["3"]], "InvalidShape: rows must all have the same length"),
+        ],
+    )
+    def test_bad_shapes(self, sheet, rows, message):
+        with pytest.raises(ValueError) as caught:
+            sheet.pin_value("A1", rows)
+        assert str(caught.value) == message
+
+    @pytest.mark.parametrize(
+        "rows,exception",
+        [("ab", TypeError), (["ab"], TypeError), ([[1]], TypeError), ([["\ud800"]], UnicodeEncodeError)],
+    )
+    def test_bad_row_types(self, sheet, rows, exception):
+        with pytest.raises(exception):
+            sheet.pin_value("A1", rows)
+
+    def test_pinned_cells_are_sorted_and_unpin_is_idempotent(self, sheet):
+        sheet.pin_value("B1", [["x"]])
+        sheet.pin_value("A2", [["y"]])
+        assert sheet.pinned_cells() == ["A2", "B1"]
+        assert sheet.unpin_value("B1") is None
+        assert sheet.unpin_value("B1") is None
+        assert sheet.pinned_cells() == ["A2"]
+
+
+class TestTryParse:
+    def test_without_a_handler_is_none(self, sheet):
+        assert sheet.try_parse("jdate", "4/2", "%d/%m") is None
+
+    def test_handler_claims_with_options(self, sheet):
+        class Handler:
+            type_tag = "pair"
+
+            def parse_with(self, raw, options):
+                return {"data": raw + "|" + options} if "/" in raw else None
+
+        sheet.register_type(Handler())
+        assert sheet.try_parse("pair", "4/2", "%d/%m") == {"type_tag": "pair", "data": "4/2|%d/%m"}
+        assert sheet.try_parse("pair", "42", "") is None
+        assert sheet.try_parse("PAIR", "4/2", "") is None
