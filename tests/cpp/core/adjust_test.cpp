@@ -103,7 +103,9 @@ INSTANTIATE_TEST_SUITE_P(
                       AdjustCase{"=SUM(B:D)", {}, {0}, "=SUM(B:D)"},
                       AdjustCase{"=b2#", {}, {1}, "=B3#"},
                       AdjustCase{"=RATE+SUM(X)", {0}, {0}, "=RATE+SUM(X)"},
-                      AdjustCase{"=A0+ZZZZZZZZ1+A0:B2", {0}, {0}, "=A0+ZZZZZZZZ1+A0:B2"}));
+                      AdjustCase{"=A0+ZZZZZZZZ1+A0:B2", {0}, {0}, "=A0+ZZZZZZZZ1+A0:B2"},
+        AdjustCase{"=SUM(B:ZZZZZZZZ)+SUM(ABCDEFGH:ZZZZZZZZ)", {0}, {},
+                   "=SUM(B:ZZZZZZZZ)+SUM(ABCDEFGH:ZZZZZZZZ)"}));
 
 // A reference pushed past the last row or column becomes "#REF!" as a whole.
 INSTANTIATE_TEST_SUITE_P(PastTheGrid, InsertionAdjustment,
