@@ -5,6 +5,34 @@ import pytest
 import orvel
 
 
+def _catalogue_built():
+    try:
+        orvel.list_functions()
+    except NotImplementedError:
+        return False
+    return True
+
+
+@pytest.mark.skipif(not _catalogue_built(), reason="the catalogue is not built yet")
+class TestModuleCatalogue:
+    def test_list_functions_is_a_new_equal_list_each_time(self):
+        first = orvel.list_functions()
+        second = orvel.list_functions()
+        assert first == second and first is not second
+        assert len(first) == 17
+        assert list(first[0]) == [
+            "name", "aliases", "category", "params", "variadic", "description", "examples"
+        ]
+
+    def test_signature_help(self):
+        help = orvel.signature_help("=SUM(1, MAX(2, ", 15)
+        assert help["function"]["name"] == "MAX"
+        assert help["active_param"] == 1
+        assert list(help) == ["function", "active_param"]
+        assert orvel.signature_help("=SUM(1, (2", 10) is None
+        assert orvel.signature_help("=DOUBLE(1, ", 11) is None
+
+
 def labels(completion):
     return [(item["kind"], item["label"]) for item in completion["items"]]
 

@@ -140,25 +140,6 @@ class TestA1Notation:
             orvel.col_to_index(letters)
 
 
-class TestCatalogue:
-    def test_list_functions_is_a_new_equal_list_each_time(self):
-        first = orvel.list_functions()
-        second = orvel.list_functions()
-        assert first == second and first is not second
-        assert len(first) == 17
-        assert list(first[0]) == [
-            "name", "aliases", "category", "params", "variadic", "description", "examples"
-        ]
-
-    def test_signature_help(self):
-        help = orvel.signature_help("=SUM(1, MAX(2, ", 15)
-        assert help["function"]["name"] == "MAX"
-        assert help["active_param"] == 1
-        assert list(help) == ["function", "active_param"]
-        assert orvel.signature_help("=SUM(1, (2", 10) is None
-        assert orvel.signature_help("=DOUBLE(1, ", 11) is None
-
-
 # ---- properties on random formulas ----
 
 _atoms = st.sampled_from(
