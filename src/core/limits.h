@@ -9,6 +9,9 @@ namespace orvel::core {
 // Largest number of cells any range, array literal, operator result or built-in result may hold.
 inline constexpr std::uint64_t kMaxCells = 100000;
 
+// Most cells `extract_refs` lists for one formula in all; a range that would pass it lists none.
+inline constexpr std::uint64_t kMaxListedCells = 1000000;
+
 // Deepest nesting of parentheses, signs, calls and array literals the parser accepts. Keeps
 // every recursive walk over a syntax tree far from the end of the C stack.
 inline constexpr std::size_t kMaxNestingDepth = 256;

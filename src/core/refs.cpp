@@ -13,8 +13,10 @@ void list_cell(std::string_view body, const RawToken& cell_ref, std::vector<a1::
     if (auto cell = cell_index(body, cell_ref)) cells.push_back({cell->row, cell->col});
 }
 
+// Lists a rectangle of at most kMaxCells cells while the formula's budget of listed cells lasts
+// (a long formula of large ranges would otherwise ask for gigabytes).
 void list_rectangle(std::string_view body, const RawToken& first, const RawToken& last,
-                    std::vector<a1::Position>& cells) {
+                    std::vector<a1::Position>& cells, std::uint64_t& budget) {
     auto a = cell_index(body, first);
     auto b = cell_index(body, last);
     if (!a || !b) return;
@@ -23,6 +25,8 @@ void list_rectangle(std::string_view body, const RawToken& first, const RawToken
     const std::uint64_t height = std::uint64_t{bottom} - top + 1;
     const std::uint64_t width = std::uint64_t{right} - left + 1;
     if (height > kMaxCells || width > kMaxCells || height * width > kMaxCells) return;
+    if (height * width > budget) return;
+    budget -= height * width;
     cells.reserve(static_cast<std::size_t>(height * width));
     for (std::uint64_t row = top; row <= bottom; ++row) {
         for (std::uint64_t col = left; col <= right; ++col) {
@@ -38,6 +42,7 @@ std::vector<FormulaRef> extract_refs(std::string_view formula) {
     const std::string_view body = formula.substr(1);
     ReferenceScanner scanner(body);
     std::vector<FormulaRef> refs;
+    std::uint64_t budget = kMaxListedCells;
     while (auto found = scanner.next()) {
         FormulaRef& ref = refs.emplace_back();
         ref.kind = found->kind;
@@ -55,7 +60,7 @@ std::vector<FormulaRef> extract_refs(std::string_view formula) {
                 list_cell(body, *found->first, ref.cells);
                 break;
             case RefKind::Range:
-                list_rectangle(body, *found->first, *found->last, ref.cells);
+                list_rectangle(body, *found->first, *found->last, ref.cells, budget);
                 break;
             default:
                 break;

@@ -94,6 +94,18 @@ TEST(RangeCellListing, StopsAtOneHundredThousandCells) {
     EXPECT_TRUE(huge[0].cells.empty());
 }
 
+TEST(RangeCellListing, OneFormulaListsAtMostAMillionCellsInAll) {
+    std::string formula = "=A1";
+    for (int i = 0; i < 11; ++i) formula += "+A1:A100000";
+    auto refs = extract_refs(formula);
+    ASSERT_EQ(refs.size(), 12u);
+    EXPECT_EQ(refs[0].cells.size(), 1u);
+    // Ten full ranges use the whole budget; the eleventh lists none but is still reported.
+    for (int i = 1; i <= 10; ++i) EXPECT_EQ(refs[i].cells.size(), 100000u) << i;
+    EXPECT_EQ(refs[11].kind, RefKind::Range);
+    EXPECT_TRUE(refs[11].cells.empty());
+}
+
 TEST(RangeCellListing, RowMajorWhateverTheCornerOrder) {
     auto refs = extract_refs("=C1:B2");
     ASSERT_EQ(refs.size(), 1u);
