@@ -113,6 +113,11 @@ class TestA1Notation:
             "start", "end_col", "end_row", "unbounded", "normalized"
         ]
 
+    def test_range_open_downward_is_unbounded(self):
+        parsed = orvel.parse_range("B2:C")
+        assert parsed["end_row"] is None and parsed["unbounded"] is True
+        assert orvel.is_unbounded_range("B2:C") is True
+
     @pytest.mark.parametrize(
         "text,message",
         [("", "Empty: range string is empty"),
