@@ -85,17 +85,19 @@ private:
     const Context& context_;
     std::vector<Frame> frames_;
     std::vector<ArrayValue> values_;
-    // Per value: an estimate of the memory it holds (its cells and the text built for it).
-    std::vector<std::size_t> value_bytes_;
-    std::vector<std::size_t> value_text_;
+    // Per value: an estimate of the memory it holds, and the part of it that is built text.
+    struct Held {
+        std::size_t bytes;
+        std::size_t text;
+    };
+    std::vector<Held> held_;
     std::size_t pending_bytes_ = 0;
 };
 
 EvalResult Walk::run(const AstNode* root) {
     frames_.reserve(16);
     values_.reserve(8);
-    value_bytes_.reserve(8);
-    value_text_.reserve(8);
+    held_.reserve(8);
     frames_.push_back({root, 0, 0});
     while (!frames_.empty()) {
         Frame& frame = frames_.back();
@@ -193,13 +195,13 @@ EvalResult Walk::combine(const AstNode* node, std::size_t first_value, std::size
             text_bytes = effects.text_built;
             if (effects.passes_arguments) {
                 for (std::size_t i = first_value; i < values_.size(); ++i) {
-                    text_bytes += value_text_[i];
+                    text_bytes += held_[i].text;
                 }
             }
             return result;
         }
         case NodeKind::ArrayLiteral: {
-            for (std::size_t i = first_value; i < values_.size(); ++i) text_bytes += value_text_[i];
+            for (std::size_t i = first_value; i < values_.size(); ++i) text_bytes += held_[i].text;
             return array_literal(node, first_value);
         }
         default: throw InternalError("not an inner node");
@@ -222,7 +224,7 @@ EvalResult Walk::unary(char op, const ArrayValue& operand) const {
 void Walk::keep_top_left() {
     ArrayValue& last = values_.back();
     if (last.is_scalar()) return;
-    std::size_t text = value_text_.back();
+    std::size_t text = held_.back().text;
     CellValue top_left = last.first();
     std::size_t kept_text = top_left.is_text() ? top_left.text_view().size() : 0;
     pop_to(values_.size() - 1);
@@ -243,17 +245,15 @@ bool Walk::push(ArrayValue value, std::size_t text_bytes) {
     if (bytes > kMaxPendingBytes - std::min(pending_bytes_, kMaxPendingBytes)) return false;
     pending_bytes_ += bytes;
     values_.push_back(std::move(value));
-    value_bytes_.push_back(bytes);
-    value_text_.push_back(text_bytes);
+    held_.push_back({bytes, text_bytes});
     return true;
 }
 
 void Walk::pop_to(std::size_t count) {
     while (values_.size() > count) {
-        pending_bytes_ -= value_bytes_.back();
+        pending_bytes_ -= held_.back().bytes;
         values_.pop_back();
-        value_bytes_.pop_back();
-        value_text_.pop_back();
+        held_.pop_back();
     }
 }
 

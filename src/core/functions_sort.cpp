@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/functions.h"
@@ -75,6 +76,27 @@ std::vector<SortKey> column_keys(const ArrayValue& array, std::uint32_t col,
     return keys;
 }
 
+// The common case of keys that are all numbers or booleans, none NaN: a plain comparison of
+// doubles, kept next to the row index. False (sorting nothing) for any other column.
+bool sort_plain_numbers(const std::vector<SortKey>& keys, bool ascending,
+                        std::vector<std::uint32_t>& order) {
+    std::vector<std::pair<double, std::uint32_t>> pairs;
+    pairs.reserve(keys.size());
+    for (std::uint32_t i = 0; i < keys.size(); ++i) {
+        if (keys[i].rank != 0 || keys[i].nan) return false;
+        pairs.emplace_back(keys[i].number, i);
+    }
+    if (ascending) {
+        std::stable_sort(pairs.begin(), pairs.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+    } else {
+        std::stable_sort(pairs.begin(), pairs.end(),
+                         [](const auto& a, const auto& b) { return a.first > b.first; });
+    }
+    for (std::size_t i = 0; i < pairs.size(); ++i) order[i] = pairs[i].second;
+    return true;
+}
+
 }  // namespace
 
 ArrayResult fn_sort(std::span<const ArrayValue> args, const Registry&) {
@@ -94,12 +116,14 @@ ArrayResult fn_sort(std::span<const ArrayValue> args, const Registry&) {
     const std::vector<SortKey> keys = column_keys(array, sort_col - 1, error_texts);
     std::vector<std::uint32_t> order(array.rows());
     for (std::uint32_t i = 0; i < array.rows(); ++i) order[i] = i;
-    if (ascending) {
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::uint32_t a, std::uint32_t b) { return key_less(keys[a], keys[b]); });
-    } else {
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::uint32_t a, std::uint32_t b) { return key_less(keys[b], keys[a]); });
+    if (!sort_plain_numbers(keys, ascending, order)) {
+        auto less = [&](std::uint32_t a, std::uint32_t b) { return key_less(keys[a], keys[b]); };
+        auto greater = [&](std::uint32_t a, std::uint32_t b) { return key_less(keys[b], keys[a]); };
+        if (ascending) {
+            std::stable_sort(order.begin(), order.end(), less);
+        } else {
+            std::stable_sort(order.begin(), order.end(), greater);
+        }
     }
 
     std::vector<CellValue> out;

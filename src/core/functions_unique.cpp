@@ -13,8 +13,15 @@ namespace orvel::core {
 
 namespace {
 
+// Folds `v` into `h` and scrambles every bit (the murmur finaliser), so that values whose low
+// bits agree, like the doubles of small integers, still spread over the table.
 std::uint64_t mix(std::uint64_t h, std::uint64_t v) noexcept {
     h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
     return h;
 }
 

@@ -1,5 +1,6 @@
 #include "core/lexer.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace orvel::core {
@@ -238,6 +239,8 @@ Expected<std::vector<Token>, std::string> Lexer::tokenize() {
     pos_ = 0;
     chars_ = 0;
     std::vector<Token> tokens;
+    // Typical formulas need a handful of tokens; long texts grow the list as usual.
+    tokens.reserve(std::min<std::size_t>(text_.size() / 2 + 2, 64));
     for (;;) {
         auto next = next_token();
         if (auto* token = std::get_if<Token>(&next)) {

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "core/limits.h"
-#include "core/number_text.h"
 #include "core/text_budget.h"
 #include "core/value_rules.h"
 
@@ -224,6 +223,38 @@ private:
     Joiner joiner_;
 };
 
+bool all_numbers(const ArrayValue& array) noexcept {
+    for (const CellValue& v : array) {
+        if (!v.is_number()) return false;
+    }
+    return true;
+}
+
+// The common case of arithmetic on plain numbers, in a loop free of the general element rule.
+// Gives the same cells as the walk; only results of more than one cell come here.
+ArrayValue numeric_binop(BinaryOpCode code, const ArrayValue& left, const ArrayValue& right,
+                         Shape shape) {
+    const auto [rows, cols] = shape;
+    if (std::size_t{rows} * cols == 0) return ArrayValue(rows, cols, {});
+    std::vector<CellValue> out(std::size_t{rows} * cols);
+    CellValue* cell = out.data();
+    const std::size_t left_step = left.cols() == 1 ? 0 : 1;
+    const std::size_t right_step = right.cols() == 1 ? 0 : 1;
+    for (std::uint32_t i = 0; i < rows; ++i) {
+        const CellValue* left_row =
+            left.data() + std::size_t{left.rows() == 1 ? 0 : i} * left.cols();
+        const CellValue* right_row =
+            right.data() + std::size_t{right.rows() == 1 ? 0 : i} * right.cols();
+        for (std::uint32_t j = 0; j < cols; ++j, ++cell) {
+            const double a = left_row[j * left_step].as_double();
+            const double b = right_row[j * right_step].as_double();
+            ElementResult value = arithmetic(code, a, b);
+            *cell = value ? std::move(*value) : CellValue::error(std::move(value).error());
+        }
+    }
+    return ArrayValue(rows, cols, std::move(out));
+}
+
 }  // namespace
 
 std::optional<BinaryOpCode> binary_op_code(char op) noexcept {
@@ -263,6 +294,16 @@ Expected<ArrayValue, FormulaError> broadcast_binop(BinaryOpCode code, const Arra
                                                    const ArrayValue& right,
                                                    const Registry& registry,
                                                    std::size_t* text_built) {
+    if (text_built) *text_built = 0;
+    if (code != BinaryOpCode::Concat && left.size() + right.size() > 2 && all_numbers(left) &&
+        all_numbers(right)) {
+        auto shape = broadcast_shape(left.rows(), left.cols(), right.rows(), right.cols(),
+                                     "broadcast");
+        if (!shape) return unexpected(std::move(shape).error());
+        if (std::size_t{shape->first} * shape->second > 1) {
+            return numeric_binop(code, left, right, *shape);
+        }
+    }
     BinopElement element(code, registry);
     auto result = walk(left, right, "broadcast", element);
     if (text_built) *text_built = element.text_built();

@@ -42,9 +42,11 @@ const std::vector<Row>& expected_rows() {
          "A number, cell reference, or range to average.",
          "Returns the arithmetic mean of the supplied numbers.",
          {{"=AVERAGE(2, 4, 6)", "4"}, {"=AVERAGE(A1:A10)", "(mean of A1:A10)"}}},
-        {"MIN", {}, E::Scalar, S::Aggregate, "Statistical", {}, "A number, cell reference, or range.",
+        {"MIN", {}, E::Scalar, S::Aggregate, "Statistical", {},
+         "A number, cell reference, or range.",
          "Returns the smallest of the supplied numbers.", {{"=MIN(3, 1, 5)", "1"}}},
-        {"MAX", {}, E::Scalar, S::Aggregate, "Statistical", {}, "A number, cell reference, or range.",
+        {"MAX", {}, E::Scalar, S::Aggregate, "Statistical", {},
+         "A number, cell reference, or range.",
          "Returns the largest of the supplied numbers.", {{"=MAX(3, 1, 5)", "5"}}},
         {"COUNT", {}, E::Scalar, S::Aggregate, "Statistical", {},
          "A value, cell, or range. Non-numeric values are ignored.",
@@ -70,10 +72,12 @@ const std::vector<Row>& expected_rows() {
         {"LEN", {}, E::Scalar, S::Elementwise, "Text", {{"text", "The string to measure.", false}},
          "", "Returns the number of characters in a string. Elementwise.",
          {{"=LEN(\"hello\")", "5"}}},
-        {"UPPER", {}, E::Scalar, S::Elementwise, "Text", {{"text", "The string to convert.", false}},
+        {"UPPER", {}, E::Scalar, S::Elementwise, "Text",
+         {{"text", "The string to convert.", false}},
          "", "Converts a string to upper case. Elementwise.",
          {{"=UPPER(\"hello\")", "\"HELLO\""}}},
-        {"LOWER", {}, E::Scalar, S::Elementwise, "Text", {{"text", "The string to convert.", false}},
+        {"LOWER", {}, E::Scalar, S::Elementwise, "Text",
+         {{"text", "The string to convert.", false}},
          "", "Converts a string to lower case. Elementwise.",
          {{"=LOWER(\"HELLO\")", "\"hello\""}}},
         {"SEQUENCE", {}, E::Array, S::ArrayReturning, "Array",
@@ -100,7 +104,8 @@ const std::vector<Row>& expected_rows() {
           {"ascending", "TRUE (nonzero) for ascending (default), FALSE (zero) for descending.",
            true}},
          "", "Returns the array sorted by the given column.",
-         {{"=SORT(A1:A5)", "(sorted ascending)"}, {"=SORT(A1:B5, 2, 0)", "(sort by col 2 descending)"}}},
+         {{"=SORT(A1:A5)", "(sorted ascending)"},
+          {"=SORT(A1:B5, 2, 0)", "(sort by col 2 descending)"}}},
         {"UNIQUE", {}, E::Array, S::ArrayReturning, "Array",
          {{"array", "Array whose unique rows (or values) to return, in first-seen order.", false}},
          "", "Removes duplicate rows (or values) from an array.",
@@ -120,7 +125,9 @@ TEST(Builtins, TableHoldsEveryTextByteForByte) {
         SCOPED_TRACE(want.name);
         EXPECT_EQ(row.name, want.name);
         ASSERT_EQ(row.aliases.size(), want.aliases.size());
-        for (std::size_t a = 0; a < want.aliases.size(); ++a) EXPECT_EQ(row.aliases[a], want.aliases[a]);
+        for (std::size_t a = 0; a < want.aliases.size(); ++a) {
+            EXPECT_EQ(row.aliases[a], want.aliases[a]);
+        }
         EXPECT_EQ(row.eval_kind, want.eval_kind);
         EXPECT_EQ(row.shape, want.shape);
         EXPECT_EQ(category_name(row.category), want.category);

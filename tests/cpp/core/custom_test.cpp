@@ -207,7 +207,8 @@ INSTANTIATE_TEST_SUITE_P(
     Functions, CustomHandlers,
     ::testing::Values(FormulaCase{"=SUM(A1:A4)", "12"}, FormulaCase{"=COUNT(A1:A4)", "2"},
                       FormulaCase{"=LEN(A1)", "3"}, FormulaCase{"=LEN(A3)", "2"},
-                      FormulaCase{"=UPPER(A1)", "'5 M'"}, FormulaCase{"=CONCAT(A1:A4)", "'5 m7 mkgkg'"},
+                      FormulaCase{"=UPPER(A1)", "'5 M'"},
+                      FormulaCase{"=CONCAT(A1:A4)", "'5 m7 mkgkg'"},
                       FormulaCase{"=ROUND(A2)", "7"}, FormulaCase{"=IF(A3,1,2)", "1"},
                       FormulaCase{"=SEQUENCE(A1)", "fail #VALUE! SEQUENCE: rows required"},
                       FormulaCase{"=SORT(A1:A4)", "{<m:5>;<m:7>;<unit:kg>;<unit:kg>}"},
@@ -220,7 +221,9 @@ TEST(CustomHandlers, ClaimLiteralsBeforeNumbersAndBooleans) {
         std::optional<CellValue> parse_literal(std::string_view text) const override {
             return CellValue::custom("all", text);
         }
-        std::string display(const CellValue& v) const override { return std::string(v.custom_data()); }
+        std::string display(const CellValue& v) const override {
+            return std::string(v.custom_data());
+        }
         CompareAnswer compare(CompareOp, const CellValue&, const CellValue&) const override {
             return {};
         }

@@ -35,7 +35,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FormulaCase{"=A1", "_"}, FormulaCase{"=A1#", "#REF!"}, FormulaCase{"=XYZ", "fail #NAME?"},
         FormulaCase{"=COUNT(A:A)+ROWS", "fail #NAME?"},
-        FormulaCase{"=LEN(CONCAT(A:A&\"x\"))", "1000"}, FormulaCase{"=LEN(CONCAT(1:1&\"x\"))", "26"},
+        FormulaCase{"=LEN(CONCAT(A:A&\"x\"))", "1000"},
+        FormulaCase{"=LEN(CONCAT(1:1&\"x\"))", "26"},
         FormulaCase{"=LEN(CONCAT(A:Z&\"x\"))", "26000"},
         FormulaCase{"=A:DZ", "fail #SIZE! range exceeds 100000 cells"},
         FormulaCase{"=1:3847", "fail #SIZE! range exceeds 100000 cells"},
@@ -151,7 +152,8 @@ TEST(Evaluator, BuiltTextStopsAtOneHundredMebibytesPerResult) {
         {"=SUM(LEN(SEQUENCE(100,1,0,0)+A1))", mib,
          "fail #SIZE! +: result exceeds 104857600 bytes of text"},
         {"=LEN(CONCAT(A1:A100))", mib, "104857600"},
-        {"=LEN(CONCAT(A1:A100,1))", mib, "fail #SIZE! CONCAT: result exceeds 104857600 bytes of text"},
+        {"=LEN(CONCAT(A1:A100,1))", mib,
+         "fail #SIZE! CONCAT: result exceeds 104857600 bytes of text"},
         {"=SUM(LEN(UPPER(A1:A100)))", mib, "104857600"},
         {"=SUM(LEN(LOWER(A1:A101)))", mib,
          "fail #SIZE! LOWER: result exceeds 104857600 bytes of text"},
@@ -163,7 +165,8 @@ TEST(Evaluator, BuiltTextStopsAtOneHundredMebibytesPerResult) {
         // Every cell of column A shares one text of the given length.
         class SameText : public CellLookup {
         public:
-            explicit SameText(std::size_t bytes) : value_(CellValue::text(std::string(bytes, 'x'))) {}
+            explicit SameText(std::size_t bytes)
+                : value_(CellValue::text(std::string(bytes, 'x'))) {}
             CellValue cell(std::uint32_t col, std::uint32_t) const override {
                 return col == 1 ? value_ : CellValue();
             }

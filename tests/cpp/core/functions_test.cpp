@@ -69,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FormulaCase{"=ABS(-5)", "5"}, FormulaCase{"=ABS(\"x\")", "_"}, FormulaCase{"=ABS()", "_"},
         FormulaCase{"=ABS({-1,2;-3,4})", "{1,2;3,4}"}, FormulaCase{"=ABS(\"x\",-3)", "3"},
-        FormulaCase{"=ABS(C1:C2)", "{_;_}"}, FormulaCase{"=ABS(SEQUENCE(4294967295,\"NaN\"))", "{4294967295x0}"},
+        FormulaCase{"=ABS(C1:C2)", "{_;_}"},
+        FormulaCase{"=ABS(SEQUENCE(4294967295,\"NaN\"))", "{4294967295x0}"},
         FormulaCase{"=ROUND(2.5)", "3"}, FormulaCase{"=ROUND(-2.5)", "-3"},
         FormulaCase{"=ROUND(3.456,2)", "3.46"}, FormulaCase{"=ROUND(1234,-2)", "1200"},
         FormulaCase{"=ROUND(3.7,0.9)", "4"}, FormulaCase{"=ROUND(\"abc\",2)", "2"},

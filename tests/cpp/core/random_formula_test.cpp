@@ -111,8 +111,8 @@ private:
         "0",     "1",    "2",   "-0",   "0.5", "1000", "100000", "4294967295", "99999999999",
         "\"\"", "\"x\"", "\"NaN\"", "\"inf\"", "\"1e3\"", "\"\xC3\x9F\"", "TRUE", "FALSE", "(5%0)"};
     static inline const std::vector<std::string> kReferences = {
-        "A1", "B2", "C3", "A1:C3", "C3:A1", "A:A", "1:1", "A:C", "A1#", "B1#", "Z99", "A0", "AAAAAAAAA1",
-        "A1:A100000", "A1:A100001"};
+        "A1", "B2",  "C3", "A1:C3", "C3:A1",      "A:A",        "1:1",       "A:C",
+        "A1#", "B1#", "Z99", "A0",  "AAAAAAAAA1", "A1:A100000", "A1:A100001"};
     static inline const std::vector<std::string> kNames = {"X", "NAME_1"};
 
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }

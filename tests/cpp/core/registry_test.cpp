@@ -89,7 +89,9 @@ TEST(Registry, RefusesFunctionNamesOfBuiltinsAndOfEarlierFunctions) {
 TEST(Registry, IntoFunctionsKeepsRegistrationOrder) {
     Registry registry;
     registry.register_type(std::make_shared<Tagged>("t"));
-    for (const char* name : {"B", "A", "C"}) registry.register_function(std::make_shared<Named>(name));
+    for (const char* name : {"B", "A", "C"}) {
+        registry.register_function(std::make_shared<Named>(name));
+    }
     auto functions = std::move(registry).into_functions();
     ASSERT_EQ(functions.size(), 3u);
     EXPECT_EQ(functions[0]->name(), "B");
