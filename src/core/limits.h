@@ -19,6 +19,10 @@ inline constexpr std::size_t kMaxNestingDepth = 256;
 // Largest total of text bytes one evaluation result may hold (100 MiB).
 inline constexpr std::size_t kMaxTextBytes = std::size_t{100} * 1024 * 1024;
 
+// Largest estimate of memory one evaluation may hold in values waiting for their operator or
+// function (argument lists), so that a long argument list of large arrays cannot exhaust memory.
+inline constexpr std::size_t kMaxPendingBytes = std::size_t{1} << 30;
+
 // Last addressable row and column (both 1-based, unsigned 32-bit).
 inline constexpr std::uint32_t kMaxRow = UINT32_MAX;
 inline constexpr std::uint32_t kMaxColumn = UINT32_MAX;
