@@ -16,15 +16,6 @@ constexpr const char* kCursor[] = {"formula", "cursor"};
 
 }  // namespace
 
-PyObject* py_evaluate(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"evaluate", kFormula, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
-        str_argument(slots[0], "formula");
-        not_built("evaluate");
-    });
-}
-
 PyObject* py_list_functions(PyObject*, PyObject*) {
     return guarded([&]() -> PyObject* { not_built("list_functions"); });
 }
