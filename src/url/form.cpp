@@ -8,35 +8,46 @@
 namespace orvel::url {
 namespace {
 
-// Decodes names and values one after another, reusing its buffers.
-class FormDecoder {
+bool has_escapes(std::string_view part) noexcept {
+    for (char c : part) {
+        if (c == '+' || c == '%') return true;
+    }
+    return false;
+}
+
+// Decoded names are only compared, so they reuse one buffer and skip decoding when nothing in
+// them is encoded.
+class NameDecoder {
 public:
-    // The decoded text of one name or value, valid until the next call.
+    // The decoded name, valid until the next call.
     std::string_view decode(std::string_view part) {
-        if (part.find_first_of("+%") == std::string_view::npos && is_valid_utf8(part)) {
-            return part;
-        }
-        blanks_.assign(part);
-        for (char& c : blanks_) {
-            if (c == '+') c = ' ';
-        }
+        if (!has_escapes(part) && is_valid_utf8(part)) return part;
         bytes_.clear();
-        append_percent_decoded(bytes_, blanks_);
+        append_form_decoded(bytes_, part);
+        if (is_valid_utf8(bytes_)) return bytes_;
         text_.clear();
         append_utf8_lossy(text_, bytes_);
         return text_;
     }
 
 private:
-    std::string blanks_;
     std::string bytes_;
     std::string text_;
 };
 
+std::string decode_value(std::string_view part) {
+    std::string bytes;
+    append_form_decoded(bytes, part);
+    if (is_valid_utf8(bytes)) return bytes;
+    std::string text;
+    append_utf8_lossy(text, bytes);
+    return text;
+}
+
 }  // namespace
 
 std::string form_value(std::string_view query, std::string_view name) {
-    FormDecoder decoder;
+    NameDecoder names;
     std::size_t start = 0;
     while (start <= query.size()) {
         std::size_t end = query.find('&', start);
@@ -46,9 +57,9 @@ std::string form_value(std::string_view query, std::string_view name) {
         if (piece.empty()) continue;
 
         std::size_t equals = piece.find('=');
-        if (decoder.decode(piece.substr(0, equals)) != name) continue;
+        if (names.decode(piece.substr(0, equals)) != name) continue;
         if (equals == std::string_view::npos) return {};
-        return std::string(decoder.decode(piece.substr(equals + 1)));
+        return decode_value(piece.substr(equals + 1));
     }
     return {};
 }

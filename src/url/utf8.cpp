@@ -1,6 +1,8 @@
 #include "url/utf8.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace orvel::url {
 namespace {
@@ -46,11 +48,25 @@ std::size_t sequence_at(std::string_view bytes, std::size_t at, bool& valid) noe
     return taken;
 }
 
+// URLs are mostly ASCII: skip eight such bytes at a time.
+std::size_t ascii_prefix_length(std::string_view bytes, std::size_t at) noexcept {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    while (at + 8 <= bytes.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + at, 8);
+        if ((word & kHighBits) != 0) break;
+        at += 8;
+    }
+    return at;
+}
+
 }  // namespace
 
 bool is_valid_utf8(std::string_view bytes) noexcept {
     std::size_t at = 0;
     while (at < bytes.size()) {
+        at = ascii_prefix_length(bytes, at);
+        if (at == bytes.size()) break;
         if (static_cast<unsigned char>(bytes[at]) < 0x80) {
             ++at;
             continue;
