@@ -44,6 +44,7 @@ TEST(ParseFailureDescription, NamesThePartOfTheUrlThatFailed) {
         {"http://example.com:65536/", "invalid port number"},
         {"http://example.com:8a/", "invalid port number"},
         {"http://example.com:80:80/", "invalid port number"},
+        {"http://[::1]:abc/", "invalid port number"},
         {"file://h:80/", "invalid international domain name"},
         {"file://a b/x", "invalid international domain name"},
         {"file://[::1/", "invalid IPv6 address"},
