@@ -14,8 +14,6 @@
 
 namespace orvel::url {
 
-using CallResult = core::Expected<core::CellValue, std::string>;
-
 // "#VALUE! " followed by the message.
 std::string value_error(std::string_view message);
 
@@ -25,8 +23,7 @@ std::optional<std::string> check_arity(std::string_view name, std::size_t count,
 
 // The text of the argument at `position` (from 1), or "{name}: arg #{position} must be text".
 core::Expected<std::string_view, std::string> arg_text(std::span<const core::CellValue> args,
-                                                       std::size_t position,
-                                                       std::string_view name);
+                                                       std::size_t position, std::string_view name);
 
 // The text as an absolute URL, or "{name}: invalid URL ({description})".
 core::Expected<ParsedUrl, std::string> parse_url(std::string_view text, std::string_view name);

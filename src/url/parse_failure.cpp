@@ -22,15 +22,21 @@ constexpr std::string_view kCannotBeABaseBase = "relative URL with a cannot-be-a
 // The characters that may not appear in the host of a URL with a non-special scheme.
 constexpr std::string_view kForbiddenOpaqueHostChars("\0\t\n\r #/:<>?@[\\]^|", 17);
 
-bool is_ascii_alpha(char c) noexcept { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_ascii_digit(char c) noexcept { return c >= '0' && c <= '9'; }
+bool is_ascii_alpha(char c) noexcept {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool is_ascii_digit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
 
 bool is_special_scheme(std::string_view scheme) noexcept {
     return scheme == "http" || scheme == "https" || scheme == "ws" || scheme == "wss" ||
            scheme == "ftp" || scheme == "file";
 }
 
-bool is_slash(char c, bool special) noexcept { return c == '/' || (special && c == '\\'); }
+bool is_slash(char c, bool special) noexcept {
+    return c == '/' || (special && c == '\\');
+}
 
 bool starts_with_two_slashes(std::string_view text, bool special) noexcept {
     return text.size() >= 2 && is_slash(text[0], special) && is_slash(text[1], special);

@@ -21,7 +21,7 @@ template <class Target>
 concept FunctionTarget = requires(Target& target, core::Registry::FunctionPtr function) {
     {
         target.register_function(std::move(function))
-    } -> std::same_as<std::optional<core::RegistryError>>;
+        } -> std::same_as<std::optional<core::RegistryError>>;
 };
 
 // Registers the twelve functions on `sheet` in order. The first error is returned at once: the

@@ -21,9 +21,9 @@ std::optional<ParsedUrl> parse_against(std::string_view text, const ParsedUrl& b
 bool parses_as_absolute(std::string_view text);
 
 // The components as the URL functions give them. The views point into `url`.
-std::string_view scheme_of(const ParsedUrl& url);  // lower case, no ":"
-std::string_view host_of(const ParsedUrl& url);  // "" without a host, no port
-std::string_view query_of(const ParsedUrl& url);  // no "?"
+std::string_view scheme_of(const ParsedUrl& url);    // lower case, no ":"
+std::string_view host_of(const ParsedUrl& url);      // "" without a host, no port
+std::string_view query_of(const ParsedUrl& url);     // no "?"
 std::string_view fragment_of(const ParsedUrl& url);  // no "#"
 // The explicit non-default port, 0 when there is none.
 double port_of(const ParsedUrl& url);

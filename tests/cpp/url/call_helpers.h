@@ -23,9 +23,15 @@ inline const core::Registry& url_registry() {
     return registry;
 }
 
-inline core::CellValue text(std::string_view s) { return core::CellValue::text(s); }
-inline core::CellValue number(double n) { return core::CellValue::number(n); }
-inline core::CellValue boolean(bool b) { return core::CellValue::boolean(b); }
+inline core::CellValue text(std::string_view s) {
+    return core::CellValue::text(s);
+}
+inline core::CellValue number(double n) {
+    return core::CellValue::number(n);
+}
+inline core::CellValue boolean(bool b) {
+    return core::CellValue::boolean(b);
+}
 
 // The function's result as a display text, or its error text; "<no such function>" when the
 // name is not registered.

@@ -83,11 +83,10 @@ TEST_P(UrlConformance, FunctionsAgreeWithTheExpectedComponents) {
     EXPECT_EQ(call("URL_FRAGMENT", {text(href)}), without_first(data.at("hash").text, '#'));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    UrlTestData, UrlConformance, ::testing::ValuesIn(entries()),
-    [](const ::testing::TestParamInfo<Entry>& info) {
-        return "Entry" + std::to_string(info.param.index);
-    });
+INSTANTIATE_TEST_SUITE_P(UrlTestData, UrlConformance, ::testing::ValuesIn(entries()),
+                         [](const ::testing::TestParamInfo<Entry>& info) {
+                             return "Entry" + std::to_string(info.param.index);
+                         });
 
 TEST(UrlConformanceData, IsPresentAndComplete) {
     EXPECT_EQ(entries().size(), 891u);

@@ -28,7 +28,7 @@ TEST(FormValue, ReadsPairsAsFormEncoding) {
         {"x=%2B", "x", "+"},
         {"x=%zz%4", "x", "%zz%4"},
         {"x=%E2%82", "x", "\xEF\xBF\xBD"},
-        {"x=%E2%82A", "x", "\xEF\xBF\xBD" "A"},
+        {"x=%E2%82A", "x", std::string("\xEF\xBF\xBD") + "A"},
         {"x=%ED%A0%80", "x", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
         {"%FF=1", "\xEF\xBF\xBD", "1"},
         {"?x=1", "?x", "1"},

@@ -36,9 +36,8 @@ std::string describe(const Row& row) {
 void check_rows(const std::vector<Row>& rows) {
     for (const Row& row : rows) {
         CellValue actual = call_value(row.function, row.args);
-        EXPECT_EQ(actual, row.expected)
-            << describe(row) << " gave " << actual.display() << ", expected "
-            << row.expected.display();
+        EXPECT_EQ(actual, row.expected) << describe(row) << " gave " << actual.display()
+                                        << ", expected " << row.expected.display();
     }
 }
 
@@ -148,9 +147,7 @@ TEST(UrlParam, ReadsTheFirstMatchingFormPair) {
         {"URL_PARAM", {text("https://example.com/?a+b=1"), text("a b")}, text("1")},
         {"URL_PARAM", {text("https://example.com/?a+b=1"), text("a+b")}, text("")},
         {"URL_PARAM", {text("https://example.com/?k=v=w#k=z"), text("k")}, text("v=w")},
-        {"URL_PARAM",
-         {url, number(1)},
-         value_error("URL_PARAM: arg #2 must be text")},
+        {"URL_PARAM", {url, number(1)}, value_error("URL_PARAM: arg #2 must be text")},
         {"URL_PARAM",
          {text("nope"), number(1)},
          value_error("URL_PARAM: invalid URL (relative URL without a base)")},
@@ -190,7 +187,9 @@ TEST(UrlEncodeDecode, EncodeEverythingButLettersAndDigits) {
 TEST(UrlJoin, ResolvesReferencesAgainstTheBase) {
     const CellValue base = text("https://example.com/a/b?q#f");
     check_rows({
-        {"URL_JOIN", {text("https://example.com/a/b"), text("../c")}, text("https://example.com/c")},
+        {"URL_JOIN",
+         {text("https://example.com/a/b"), text("../c")},
+         text("https://example.com/c")},
         {"URL_JOIN", {base, text("?z")}, text("https://example.com/a/b?z")},
         {"URL_JOIN", {base, text("")}, text("https://example.com/a/b?q")},
         {"URL_JOIN", {base, text("#g")}, text("https://example.com/a/b?q#g")},
@@ -226,7 +225,9 @@ TEST(UrlFunctions, CheckTheArgumentCountFirstAndTakeOnlyText) {
         {"URL_PATH",
          {CellValue::custom("jdate", "2024-01-31")},
          value_error("URL_PATH: arg #1 must be text")},
-        {"URL_HOST", {text("abc")}, value_error("URL_HOST: invalid URL (relative URL without a base)")},
+        {"URL_HOST",
+         {text("abc")},
+         value_error("URL_HOST: invalid URL (relative URL without a base)")},
     });
 }
 

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "code_points.h"
+
 namespace orvel::url::testing {
 
 struct Json {
@@ -38,12 +40,11 @@ private:
     explicit JsonReader(std::string_view input) : in_(input) {}
 
     [[noreturn]] void fail(const char* what) const {
-        throw std::runtime_error(std::string("JSON: ") + what + " at byte " +
-                                 std::to_string(pos_));
+        throw std::runtime_error(std::string("JSON: ") + what + " at byte " + std::to_string(pos_));
     }
     void skip_blanks() {
-        while (pos_ < in_.size() && (in_[pos_] == ' ' || in_[pos_] == '\n' ||
-                                     in_[pos_] == '\r' || in_[pos_] == '\t')) {
+        while (pos_ < in_.size() &&
+               (in_[pos_] == ' ' || in_[pos_] == '\n' || in_[pos_] == '\r' || in_[pos_] == '\t')) {
             ++pos_;
         }
     }
@@ -103,8 +104,8 @@ private:
         } else {
             v.kind = Json::Kind::Number;
             std::size_t start = pos_;
-            while (pos_ < in_.size() && std::string_view("+-.eE0123456789").find(in_[pos_]) !=
-                                            std::string_view::npos) {
+            while (pos_ < in_.size() &&
+                   std::string_view("+-.eE0123456789").find(in_[pos_]) != std::string_view::npos) {
                 ++pos_;
             }
             if (pos_ == start) fail("unexpected character");
@@ -118,30 +119,16 @@ private:
         for (int i = 0; i < 4; ++i) {
             char c = next();
             value <<= 4;
-            if (c >= '0' && c <= '9') value |= static_cast<std::uint32_t>(c - '0');
-            else if (c >= 'a' && c <= 'f') value |= static_cast<std::uint32_t>(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F') value |= static_cast<std::uint32_t>(c - 'A' + 10);
-            else fail("bad \\u escape");
+            if (c >= '0' && c <= '9')
+                value |= static_cast<std::uint32_t>(c - '0');
+            else if (c >= 'a' && c <= 'f')
+                value |= static_cast<std::uint32_t>(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F')
+                value |= static_cast<std::uint32_t>(c - 'A' + 10);
+            else
+                fail("bad \\u escape");
         }
         return value;
-    }
-
-    static void append_utf8(std::string& out, std::uint32_t cp) {
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
     }
 
     // After the opening quote, up to and including the closing one.
@@ -156,14 +143,30 @@ private:
             }
             char e = next();
             switch (e) {
-                case '"': out.push_back('"'); break;
-                case '\\': out.push_back('\\'); break;
-                case '/': out.push_back('/'); break;
-                case 'b': out.push_back('\b'); break;
-                case 'f': out.push_back('\f'); break;
-                case 'n': out.push_back('\n'); break;
-                case 'r': out.push_back('\r'); break;
-                case 't': out.push_back('\t'); break;
+                case '"':
+                    out.push_back('"');
+                    break;
+                case '\\':
+                    out.push_back('\\');
+                    break;
+                case '/':
+                    out.push_back('/');
+                    break;
+                case 'b':
+                    out.push_back('\b');
+                    break;
+                case 'f':
+                    out.push_back('\f');
+                    break;
+                case 'n':
+                    out.push_back('\n');
+                    break;
+                case 'r':
+                    out.push_back('\r');
+                    break;
+                case 't':
+                    out.push_back('\t');
+                    break;
                 case 'u': {
                     std::uint32_t cp = hex4();
                     if (cp >= 0xD800 && cp <= 0xDBFF && in_.substr(pos_, 2) == "\\u") {
@@ -174,10 +177,11 @@ private:
                     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
                         fail("unpaired surrogate");
                     }
-                    append_utf8(out, cp);
+                    append_code_point(out, cp);
                     break;
                 }
-                default: fail("bad escape");
+                default:
+                    fail("bad escape");
             }
         }
     }

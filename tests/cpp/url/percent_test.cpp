@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "call_helpers.h"
+#include "code_points.h"
 #include "url/utf8.h"
 
 namespace orvel::url {
@@ -39,7 +40,7 @@ TEST(Utf8, StrictCheckAndMaximalSubpartReplacement) {
         {"\xE0\x80\x80", false, kFFFD + kFFFD + kFFFD},
         {"\xF4\x90\x80\x80", false, kFFFD + kFFFD + kFFFD + kFFFD},
         {"\xF0\x9F\x98", false, kFFFD},
-        {"a\xF0\x9F\x98" "b\xC3", false, "a" + kFFFD + "b" + kFFFD},
+        {std::string("a\xF0\x9F\x98") + "b\xC3", false, "a" + kFFFD + "b" + kFFFD},
     };
     for (const Utf8Row& row : rows) {
         EXPECT_EQ(is_valid_utf8(row.bytes), row.valid) << ::testing::PrintToString(row.bytes);
@@ -51,9 +52,16 @@ TEST(Utf8, StrictCheckAndMaximalSubpartReplacement) {
 
 TEST(PercentDecoding, DecodesOnlyPercentFollowedByTwoHexDigits) {
     const std::vector<std::pair<std::string, std::string>> rows = {
-        {"%41%6a%6A", "Ajj"}, {"%", "%"},       {"%4", "%4"},   {"%%41", "%A"},
-        {"%g1", "%g1"},       {"a+b", "a+b"},   {"%00", std::string("\0", 1)},
-        {"%ff", "\xFF"},      {"%2541", "%41"}, {"50%", "50%"},
+        {"%41%6a%6A", "Ajj"},
+        {"%", "%"},
+        {"%4", "%4"},
+        {"%%41", "%A"},
+        {"%g1", "%g1"},
+        {"a+b", "a+b"},
+        {"%00", std::string("\0", 1)},
+        {"%ff", "\xFF"},
+        {"%2541", "%41"},
+        {"50%", "50%"},
     };
     for (const auto& [input, expected] : rows) {
         std::string out;
@@ -64,33 +72,18 @@ TEST(PercentDecoding, DecodesOnlyPercentFollowedByTwoHexDigits) {
 
 // Any valid UTF-8 text, built from code points of every encoded length.
 std::string random_text(std::mt19937& rng) {
+    struct Range {
+        std::uint32_t first, last;
+    };
+    static constexpr Range kRanges[] = {
+        {0, 0x7F}, {0x80, 0x7FF}, {0x800, 0xD7FF}, {0xE000, 0xFFFF}, {0x10000, 0x10FFFF}};
     std::uniform_int_distribution<int> length(0, 12);
-    std::uniform_int_distribution<int> kind(0, 4);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(kRanges) - 1);
     std::string out;
     for (int i = length(rng); i > 0; --i) {
-        std::uint32_t cp = 0;
-        switch (kind(rng)) {
-            case 0: cp = std::uniform_int_distribution<std::uint32_t>(0, 0x7F)(rng); break;
-            case 1: cp = std::uniform_int_distribution<std::uint32_t>(0x80, 0x7FF)(rng); break;
-            case 2: cp = std::uniform_int_distribution<std::uint32_t>(0x800, 0xD7FF)(rng); break;
-            case 3: cp = std::uniform_int_distribution<std::uint32_t>(0xE000, 0xFFFF)(rng); break;
-            default: cp = std::uniform_int_distribution<std::uint32_t>(0x10000, 0x10FFFF)(rng);
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
+        const Range& range = kRanges[pick(rng)];
+        testing::append_code_point(
+            out, std::uniform_int_distribution<std::uint32_t>(range.first, range.last)(rng));
     }
     return out;
 }

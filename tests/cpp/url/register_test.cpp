@@ -12,7 +12,7 @@ namespace orvel::url {
 namespace {
 
 const std::vector<std::string> kTableOrder = {
-    "URL_SCHEME", "URL_HOST",  "URL_PORT",   "URL_PATH",   "URL_PATH_SEGMENT", "URL_QUERY",
+    "URL_SCHEME",   "URL_HOST",  "URL_PORT",  "URL_PATH",   "URL_PATH_SEGMENT", "URL_QUERY",
     "URL_FRAGMENT", "URL_PARAM", "URL_VALID", "URL_ENCODE", "URL_DECODE",       "URL_JOIN"};
 
 std::vector<std::string> names_of(const core::Registry& registry) {
