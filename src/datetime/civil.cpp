@@ -99,8 +99,20 @@ Time time_from_nanos(std::int64_t nanos) noexcept {
 
 Result<Date> add_days(Date date, std::int64_t days) {
     const std::int64_t limit = kMaxEpochDay - kMinEpochDay;
-    if (days < -limit || days > limit) return unexpected(Error::range("days", days, -limit, limit));
-    return date_from_epoch_day(epoch_day(date) + days);
+    const std::int64_t day = epoch_day(date) + (days < -limit ? -limit - 1 : days > limit ? limit + 1 : days);
+    if (day < kMinEpochDay || day > kMaxEpochDay) {
+        std::string text = "adding ";
+        append_int(text, days);
+        text += " days to ";
+        append_int(text, date.year);
+        text += date.month < 10 ? "-0" : "-";
+        append_int(text, date.month);
+        text += date.day < 10 ? "-0" : "-";
+        append_int(text, date.day);
+        text += " leaves the supported range of dates (-9999-01-01 to 9999-12-31)";
+        return unexpected(Error::out_of_range(std::move(text)));
+    }
+    return civil_from_days(day);
 }
 
 Result<Date> add_months(Date date, std::int64_t months) {

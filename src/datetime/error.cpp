@@ -32,7 +32,7 @@ void append_int128(std::string& out, __int128 value) {
     out.append(p, end);
 }
 
-Error Error::range(std::string_view what, __int128 value, std::int64_t min, std::int64_t max) {
+Error Error::range_wide(std::string_view what, __int128 value, std::int64_t min, std::int64_t max) {
     std::string text = "parameter '";
     text += what;
     text += "' with value ";
@@ -46,7 +46,7 @@ Error Error::range(std::string_view what, __int128 value, std::int64_t min, std:
 
 Error Error::range(std::string_view what, std::int64_t value, std::int64_t min,
                    std::int64_t max) {
-    return range(what, static_cast<__int128>(value), min, max);
+    return range_wide(what, value, min, max);
 }
 
 Error Error::context(std::string_view context) && {

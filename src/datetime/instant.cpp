@@ -13,7 +13,7 @@ Result<Instant> instant_from_nanos(__int128 nanos) {
         --seconds;
     }
     if (seconds < kMinInstantSecond || seconds > kMaxInstantSecond) {
-        return unexpected(Error::range("unix_seconds", seconds, kMinInstantSecond, kMaxInstantSecond));
+        return unexpected(Error::range_wide("unix_seconds", seconds, kMinInstantSecond, kMaxInstantSecond));
     }
     return Instant{static_cast<std::int64_t>(seconds), static_cast<std::int32_t>(rest)};
 }

@@ -104,7 +104,7 @@ Result<Span> Span::checked_mul(std::int64_t factor) const {
         const std::int64_t limit = kLimits[i];
         if (__builtin_mul_overflow(units_[i], magnitude, &product) || product > limit) {
             const __int128 wide = static_cast<__int128>(units_[i]) * magnitude;
-            return unexpected(Error::range(kNames[i], result.sign_ < 0 ? -wide : wide, -limit, limit));
+            return unexpected(Error::range_wide(kNames[i], result.sign_ < 0 ? -wide : wide, -limit, limit));
         }
         result.units_[i] = product;
     }
@@ -135,7 +135,7 @@ Result<Span> Span::from_nanos(Unit largest, __int128 nanos) {
         const __int128 count = rest / kNanos[i];
         rest -= count * kNanos[i];
         if (count > kLimits[i] || count < -kLimits[i]) {
-            return unexpected(Error::range(kNames[i], count, -kLimits[i], kLimits[i]));
+            return unexpected(Error::range_wide(kNames[i], count, -kLimits[i], kLimits[i]));
         }
         if (auto r = span.set(static_cast<Unit>(i), static_cast<std::int64_t>(count)); !r) {
             return unexpected(std::move(r).error());
