@@ -1,9 +1,8 @@
 #include "datetime/error.h"
 
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
-
 #include <charconv>
+
+#include "core/debug_quote.h"
 
 namespace orvel::datetime {
 
@@ -59,66 +58,9 @@ Error Error::context(std::string_view context) && {
     return std::move(*this);
 }
 
-namespace {
-
-void append_hex_escape(std::string& out, std::uint32_t code_point) {
-    char digits[8];
-    auto result = std::to_chars(digits, digits + sizeof digits, code_point, 16);
-    out += "\\u{";
-    out.append(digits, result.ptr);
-    out += '}';
-}
-
-// Rust prints a character as is unless it is a control, format, private-use, surrogate,
-// unassigned or separator character (the ASCII space excepted) or extends a grapheme.
-bool needs_escape(UChar32 c) {
-    if (c == ' ') return false;
-    if (u_hasBinaryProperty(c, UCHAR_GRAPHEME_EXTEND)) return true;
-    switch (u_charType(c)) {
-        case U_CONTROL_CHAR:
-        case U_FORMAT_CHAR:
-        case U_PRIVATE_USE_CHAR:
-        case U_SURROGATE:
-        case U_UNASSIGNED:
-        case U_LINE_SEPARATOR:
-        case U_PARAGRAPH_SEPARATOR:
-        case U_SPACE_SEPARATOR: return true;
-        default: return false;
-    }
-}
-
-}  // namespace
-
 std::string debug_quote(std::string_view text) {
     std::string out;
-    out.reserve(text.size() + 2);
-    out += '"';
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    const auto length = static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
-    std::int32_t at = 0;
-    while (at < length) {
-        std::int32_t start = at;
-        UChar32 c;
-        U8_NEXT(bytes, at, length, c);
-        switch (c) {
-            case '"': out += "\\\""; continue;
-            case '\\': out += "\\\\"; continue;
-            case '\n': out += "\\n"; continue;
-            case '\r': out += "\\r"; continue;
-            case '\t': out += "\\t"; continue;
-            case '\0': out += "\\0"; continue;
-            default: break;
-        }
-        if (c < 0) {
-            // Not UTF-8: shown as the replacement character, as a lossy conversion would.
-            out += "\xEF\xBF\xBD";
-        } else if (needs_escape(c)) {
-            append_hex_escape(out, static_cast<std::uint32_t>(c));
-        } else {
-            out.append(text.data() + start, static_cast<std::size_t>(at - start));
-        }
-    }
-    out += '"';
+    core::append_debug_quoted(out, text);
     return out;
 }
 
