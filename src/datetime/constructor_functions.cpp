@@ -1,4 +1,5 @@
 #include <cmath>
+#include <new>
 
 #include "datetime/arithmetic.h"
 #include "datetime/function_bodies.h"
@@ -130,6 +131,14 @@ Outcome datetime_fn(Args args) {
 }
 
 Outcome UnitFn::call(Args args) const {
+    try {
+        return set_unit(args);
+    } catch (const std::bad_alloc&) {
+        return core::unexpected(std::string("#VALUE! out of memory"));
+    }
+}
+
+Outcome UnitFn::set_unit(Args args) const {
     if (args.size() != 1) return fail_named(name_, "expected 1 arg");
     auto number = arg_number(args, 1, name_);
     if (!number) return core::unexpected(std::move(number).error());

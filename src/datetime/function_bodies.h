@@ -13,6 +13,8 @@ public:
     Outcome call(Args args) const override;
 
 private:
+    Outcome set_unit(Args args) const;
+
     std::string_view name_;
     Unit unit_;
 };
