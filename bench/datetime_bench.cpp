@@ -25,7 +25,9 @@ const orvel::core::Registry& registry() {
     return r;
 }
 
-const orvel::core::CustomFunction& function(std::string_view name) { return *registry().find_function(name); }
+const orvel::core::CustomFunction& function(std::string_view name) {
+    return *registry().find_function(name);
+}
 
 // Parse and evaluate "=DATEADD(DATE(2024,1,1),DAYS(n))" for 100,000 cells.
 void BM_DateAddFormulas100k(benchmark::State& state) {
@@ -47,7 +49,8 @@ void BM_DateAddCalls100k(benchmark::State& state) {
     const auto& date = function("DATE");
     const auto& days = function("DAYS");
     const auto& dateadd = function("DATEADD");
-    const std::vector<CellValue> date_args = {CellValue::number(2024), CellValue::number(1), CellValue::number(1)};
+    const std::vector<CellValue> date_args = {CellValue::number(2024), CellValue::number(1),
+                                              CellValue::number(1)};
     for (auto _ : state) {
         for (int i = 0; i < kCount; ++i) {
             const CellValue count = CellValue::number(i % 3000);
@@ -130,7 +133,8 @@ void BM_ReadPayloads100k(benchmark::State& state) {
             benchmark::DoNotOptimize(orvel::datetime::parse_date("2024-06-15"));
             benchmark::DoNotOptimize(orvel::datetime::parse_datetime("2024-06-15T09:30:00.25"));
             benchmark::DoNotOptimize(orvel::datetime::parse_span("P1Y2M3DT4H5M6.5S"));
-            benchmark::DoNotOptimize(orvel::datetime::parse_zoned("2024-06-15T09:30:00-04:00[America/New_York]"));
+            benchmark::DoNotOptimize(
+                orvel::datetime::parse_zoned("2024-06-15T09:30:00-04:00[America/New_York]"));
         }
     }
     state.SetItemsProcessed(state.iterations() * kCount * 4);

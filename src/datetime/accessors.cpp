@@ -6,15 +6,18 @@ namespace orvel::datetime {
 
 namespace {
 
-core::Unexpected<std::string> wrong_arity(std::string_view name, std::size_t expected, std::size_t actual) {
-    return fail_named(name, "expected " + count_text(expected) + " arg(s), got " + count_text(actual));
+core::Unexpected<std::string> wrong_arity(std::string_view name, std::size_t expected,
+                                          std::size_t actual) {
+    return fail_named(name,
+                      "expected " + count_text(expected) + " arg(s), got " + count_text(actual));
 }
 
 // The civil date of a "jdate", "jdatetime" or "jzoned" argument 1 (a zoned value's local date).
 ArgResult<Date> arg_date_like(Args args, std::string_view name) {
     if (args.empty()) return fail_named(name, "missing arg #1");
     const core::CellValue& arg = args[0];
-    if (!arg.is_custom()) return fail_named(name, "arg #1 must be a jdate, jdatetime, or jzoned value");
+    if (!arg.is_custom())
+        return fail_named(name, "arg #1 must be a jdate, jdatetime, or jzoned value");
     const std::string_view tag = arg.custom_tag();
     if (tag == kDateTag) {
         auto date = parse_date(arg.custom_data());
@@ -31,14 +34,16 @@ ArgResult<Date> arg_date_like(Args args, std::string_view name) {
         if (!zoned) return fail_library(zoned.error());
         return zoned->local.date;
     }
-    return fail_named(name, "arg #1 must be a jdate, jdatetime, or jzoned value (got " + std::string(tag) + ")");
+    return fail_named(
+        name, "arg #1 must be a jdate, jdatetime, or jzoned value (got " + std::string(tag) + ")");
 }
 
 // The civil time of a "jtime", "jdatetime" or "jzoned" argument 1 (a zoned value's wall clock).
 ArgResult<Time> arg_time_like(Args args, std::string_view name) {
     if (args.empty()) return fail_named(name, "missing arg #1");
     const core::CellValue& arg = args[0];
-    if (!arg.is_custom()) return fail_named(name, "arg #1 must be a jtime, jdatetime, or jzoned value");
+    if (!arg.is_custom())
+        return fail_named(name, "arg #1 must be a jtime, jdatetime, or jzoned value");
     const std::string_view tag = arg.custom_tag();
     if (tag == kTimeTag) {
         auto time = parse_time(arg.custom_data());
@@ -55,7 +60,8 @@ ArgResult<Time> arg_time_like(Args args, std::string_view name) {
         if (!zoned) return fail_library(zoned.error());
         return zoned->local.time;
     }
-    return fail_named(name, "arg #1 must be a jtime, jdatetime, or jzoned value (got " + std::string(tag) + ")");
+    return fail_named(
+        name, "arg #1 must be a jtime, jdatetime, or jzoned value (got " + std::string(tag) + ")");
 }
 
 ArgResult<Zoned> arg_zoned_only(Args args, std::string_view name) {
@@ -72,7 +78,9 @@ Outcome one_arg(Args args, std::string_view name, Read read, Answer answer) {
     return answer(*value);
 }
 
-core::CellValue number(std::int64_t n) { return core::CellValue::number(static_cast<double>(n)); }
+core::CellValue number(std::int64_t n) {
+    return core::CellValue::number(static_cast<double>(n));
+}
 
 }  // namespace
 
@@ -89,7 +97,8 @@ Outcome day_fn(Args args) {
 }
 
 Outcome weekday_fn(Args args) {
-    if (args.empty() || args.size() > 2) return fail("WEEKDAY: expected 1 or 2 args (date, [iso=true])");
+    if (args.empty() || args.size() > 2)
+        return fail("WEEKDAY: expected 1 or 2 args (date, [iso=true])");
     auto date = arg_date_like(args, "WEEKDAY");
     if (!date) return core::unexpected(std::move(date).error());
     bool iso = true;
@@ -112,11 +121,13 @@ Outcome dayofyear_fn(Args args) {
 }
 
 Outcome weekofyear_fn(Args args) {
-    return one_arg(args, "WEEKOFYEAR", arg_date_like, [](Date d) { return number(iso_week_date(d).week); });
+    return one_arg(args, "WEEKOFYEAR", arg_date_like,
+                   [](Date d) { return number(iso_week_date(d).week); });
 }
 
 Outcome quarter_fn(Args args) {
-    return one_arg(args, "QUARTER", arg_date_like, [](Date d) { return number((d.month - 1) / 3 + 1); });
+    return one_arg(args, "QUARTER", arg_date_like,
+                   [](Date d) { return number((d.month - 1) / 3 + 1); });
 }
 
 Outcome is_leap_year_fn(Args args) {
@@ -150,7 +161,8 @@ Outcome tz_name_fn(Args args) {
 }
 
 Outcome tz_offset_seconds_fn(Args args) {
-    return one_arg(args, "TZ_OFFSET_SECONDS", arg_zoned_only, [](const Zoned& z) { return number(z.offset); });
+    return one_arg(args, "TZ_OFFSET_SECONDS", arg_zoned_only,
+                   [](const Zoned& z) { return number(z.offset); });
 }
 
 Outcome is_dst_fn(Args args) {
@@ -160,17 +172,23 @@ Outcome is_dst_fn(Args args) {
     });
 }
 
-Outcome to_date_fn(Args args) { return one_arg(args, "TO_DATE", arg_date_like, pack_date); }
+Outcome to_date_fn(Args args) {
+    return one_arg(args, "TO_DATE", arg_date_like, pack_date);
+}
 
-Outcome to_time_fn(Args args) { return one_arg(args, "TO_TIME", arg_time_like, pack_time); }
+Outcome to_time_fn(Args args) {
+    return one_arg(args, "TO_TIME", arg_time_like, pack_time);
+}
 
 Outcome to_datetime_fn(Args args) {
-    if (args.empty() || args.size() > 2) return fail("TO_DATETIME: expected 1 or 2 args (date_like, [time])");
+    if (args.empty() || args.size() > 2)
+        return fail("TO_DATETIME: expected 1 or 2 args (date_like, [time])");
     auto date = arg_date_like(args, "TO_DATETIME");
     if (!date) return core::unexpected(std::move(date).error());
     Time time;
     if (args.size() == 2 && !args[1].is_empty()) {
-        if (!has_tag(args[1], kTimeTag)) return fail("TO_DATETIME: arg #2 must be a jtime value or omitted");
+        if (!has_tag(args[1], kTimeTag))
+            return fail("TO_DATETIME: arg #2 must be a jtime value or omitted");
         auto parsed = parse_time(args[1].custom_data());
         if (!parsed) return fail_library(parsed.error());
         time = *parsed;

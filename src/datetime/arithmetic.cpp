@@ -133,7 +133,8 @@ Time wrapping_add(Time time, const Span& span) noexcept {
 
 Result<Span> difference(Date lhs, Date rhs) {
     Span span;
-    if (auto r = span.set(Unit::Day, epoch_day(lhs) - epoch_day(rhs)); !r) return unexpected(take_error(r));
+    if (auto r = span.set(Unit::Day, epoch_day(lhs) - epoch_day(rhs)); !r)
+        return unexpected(take_error(r));
     return span;
 }
 
@@ -141,7 +142,9 @@ Result<Span> difference(Time lhs, Time rhs) {
     return Span::from_nanos(Unit::Hour, nanos_of_day(lhs) - nanos_of_day(rhs));
 }
 
-Result<Span> difference(const DateTime& lhs, const DateTime& rhs) { return until(rhs, lhs, Unit::Day); }
+Result<Span> difference(const DateTime& lhs, const DateTime& rhs) {
+    return until(rhs, lhs, Unit::Day);
+}
 
 Result<Span> difference(const Zoned& lhs, const Zoned& rhs) {
     return Span::from_nanos(Unit::Hour, lhs.instant.total_nanos() - rhs.instant.total_nanos());
@@ -171,7 +174,8 @@ Result<Span> until(const DateTime& from, const DateTime& to, Unit largest) {
 
 Result<Span> span_sum(const Span& a, const Span& b, Date relative) {
     const Unit largest = std::max(a.largest_unit(), b.largest_unit());
-    if (largest < Unit::Day) return Span::from_nanos(largest, a.invariant_nanos() + b.invariant_nanos());
+    if (largest < Unit::Day)
+        return Span::from_nanos(largest, a.invariant_nanos() + b.invariant_nanos());
     const DateTime start{relative, Time{}};
     if (auto r = check_relative(start); !r) return unexpected(take_error(r));
     auto middle = relative_add(start, a);

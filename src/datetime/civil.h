@@ -51,11 +51,14 @@ constexpr std::int64_t days_from_civil(std::int64_t year, std::int64_t month,
     const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
     const std::int64_t year_of_era = year - era * 400;
     const std::int64_t day_of_year = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const std::int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+    const std::int64_t day_of_era =
+        year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
     return era * 146097 + day_of_era - 719468;
 }
 
-constexpr std::int64_t epoch_day(Date d) noexcept { return days_from_civil(d.year, d.month, d.day); }
+constexpr std::int64_t epoch_day(Date d) noexcept {
+    return days_from_civil(d.year, d.month, d.day);
+}
 
 // The date of an epoch day; the caller keeps `days` within the supported range.
 Date civil_from_days(std::int64_t days) noexcept;
@@ -84,7 +87,8 @@ IsoWeekDate iso_week_date(Date date) noexcept;
 Result<Date> date_from_iso_week(std::int64_t year, std::int64_t week, std::int64_t weekday);
 
 constexpr std::int64_t nanos_of_day(Time t) noexcept {
-    return ((t.hour * 60 + t.minute) * std::int64_t{60} + t.second) * kNanosPerSecond + t.nanosecond;
+    return ((t.hour * 60 + t.minute) * std::int64_t{60} + t.second) * kNanosPerSecond +
+           t.nanosecond;
 }
 // `nanos` within 0 .. kNanosPerDay - 1.
 Time time_from_nanos(std::int64_t nanos) noexcept;

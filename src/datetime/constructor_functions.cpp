@@ -12,8 +12,8 @@ namespace orvel::datetime {
 namespace {
 
 // arg_number then ranged_int, the way TIME and DATETIME read each argument.
-ArgResult<std::int64_t> ranged_arg(Args args, std::size_t n, std::string_view name, std::string_view label,
-                                   IntWidth width) {
+ArgResult<std::int64_t> ranged_arg(Args args, std::size_t n, std::string_view name,
+                                   std::string_view label, IntWidth width) {
     auto number = arg_number(args, n, name);
     if (!number) return core::unexpected(std::move(number).error());
     return ranged_int(name, label, *number, width);
@@ -63,8 +63,8 @@ ArgResult<double> span_seconds(Args args, std::string_view name, std::string_vie
 
 // PARSE_DATE, PARSE_TIME, PARSE_DATETIME: the reader without a format, strptime with one.
 template <class Reader, class FromFields, class Pack>
-Outcome parse_with_optional_format(Args args, std::string_view name, Reader reader, FromFields from_fields,
-                                   Pack pack) {
+Outcome parse_with_optional_format(Args args, std::string_view name, Reader reader,
+                                   FromFields from_fields, Pack pack) {
     auto parsed = parse_args(name, args);
     if (!parsed) return core::unexpected(std::move(parsed).error());
     if (!parsed->format) {
@@ -102,7 +102,8 @@ Outcome date_fn(Args args) {
 }
 
 Outcome time_fn(Args args) {
-    if (args.size() != 3 && args.size() != 4) return fail("TIME: expected 3 or 4 args (hour, minute, second, [nanos])");
+    if (args.size() != 3 && args.size() != 4)
+        return fail("TIME: expected 3 or 4 args (hour, minute, second, [nanos])");
     auto fields = clock_args(args, 1, "TIME");
     if (!fields) return core::unexpected(std::move(fields).error());
     auto time = make_clock(*fields);
@@ -113,7 +114,8 @@ Outcome time_fn(Args args) {
 Outcome datetime_fn(Args args) {
     constexpr std::string_view kName = "DATETIME";
     if (args.size() != 6 && args.size() != 7) {
-        return fail("DATETIME: expected 6 or 7 args (year, month, day, hour, minute, second, [nanos])");
+        return fail(
+            "DATETIME: expected 6 or 7 args (year, month, day, hour, minute, second, [nanos])");
     }
     auto year = ranged_arg(args, 1, kName, "year", IntWidth::I16);
     if (!year) return core::unexpected(std::move(year).error());
@@ -151,17 +153,20 @@ Outcome UnitFn::set_unit(Args args) const {
 
 Outcome span_fn(Args args) {
     constexpr std::string_view kName = "SPAN";
-    if (args.size() != 7) return fail("SPAN: expected 7 args (years, months, weeks, days, hours, minutes, seconds)");
+    if (args.size() != 7)
+        return fail("SPAN: expected 7 args (years, months, weeks, days, hours, minutes, seconds)");
     constexpr std::pair<std::string_view, Unit> kParts[] = {
-        {"years", Unit::Year}, {"months", Unit::Month},   {"weeks", Unit::Week},     {"days", Unit::Day},
-        {"hours", Unit::Hour}, {"minutes", Unit::Minute}, {"seconds", Unit::Second},
+        {"years", Unit::Year},     {"months", Unit::Month}, {"weeks", Unit::Week},
+        {"days", Unit::Day},       {"hours", Unit::Hour},   {"minutes", Unit::Minute},
+        {"seconds", Unit::Second},
     };
     Span span;
     for (std::size_t i = 0; i < 7; ++i) {
         auto number = arg_number(args, i + 1, kName);
         if (!number) return core::unexpected(std::move(number).error());
         std::int64_t amount;
-        if (!whole_number(*number, amount)) return fail_named(kName, std::string(kParts[i].first) + " must be a whole number");
+        if (!whole_number(*number, amount))
+            return fail_named(kName, std::string(kParts[i].first) + " must be a whole number");
         if (auto r = span.set(kParts[i].second, amount); !r) return fail_library(r.error());
     }
     return pack_span(span);
@@ -176,13 +181,15 @@ Outcome parse_span_fn(Args args) {
 }
 
 Outcome span_to_seconds_fn(Args args) {
-    auto seconds = span_seconds(args, "SPAN_TO_SECONDS", "SPAN_TO_SECONDS: expected 1 or 2 args (span, [relative jdate])");
+    auto seconds = span_seconds(args, "SPAN_TO_SECONDS",
+                                "SPAN_TO_SECONDS: expected 1 or 2 args (span, [relative jdate])");
     if (!seconds) return core::unexpected(std::move(seconds).error());
     return core::CellValue::number(*seconds);
 }
 
 Outcome span_to_days_fn(Args args) {
-    auto seconds = span_seconds(args, "SPAN_TO_DAYS", "SPAN_TO_DAYS: expected 1 or 2 args (span, [relative jdate])");
+    auto seconds = span_seconds(args, "SPAN_TO_DAYS",
+                                "SPAN_TO_DAYS: expected 1 or 2 args (span, [relative jdate])");
     if (!seconds) return core::unexpected(std::move(seconds).error());
     return core::CellValue::number(*seconds / 86400.0);
 }
@@ -196,7 +203,8 @@ Outcome parse_time_fn(Args args) {
 }
 
 Outcome parse_datetime_fn(Args args) {
-    return parse_with_optional_format(args, "PARSE_DATETIME", parse_datetime, fields_to_datetime, pack_datetime);
+    return parse_with_optional_format(args, "PARSE_DATETIME", parse_datetime, fields_to_datetime,
+                                      pack_datetime);
 }
 
 }  // namespace orvel::datetime

@@ -6,7 +6,9 @@
 
 namespace orvel::datetime {
 
-std::string_view DateHandler::type_tag() const { return kDateTag; }
+std::string_view DateHandler::type_tag() const {
+    return kDateTag;
+}
 
 std::optional<core::CellValue> DateHandler::parse_literal(std::string_view text) const {
     if (text.size() != 10 || !has_date_prefix_shape(text)) return std::nullopt;
@@ -15,7 +17,8 @@ std::optional<core::CellValue> DateHandler::parse_literal(std::string_view text)
     return pack_date(*date);
 }
 
-std::optional<core::CellValue> DateHandler::parse_with(std::string_view text, std::string_view format) const {
+std::optional<core::CellValue> DateHandler::parse_with(std::string_view text,
+                                                       std::string_view format) const {
     if (format.empty()) return parse_literal(text);
     auto fields = parse_strptime(text, format);
     if (!fields) return std::nullopt;
@@ -24,8 +27,12 @@ std::optional<core::CellValue> DateHandler::parse_with(std::string_view text, st
     return pack_date(*date);
 }
 
-std::string DateHandler::display(const core::CellValue& value) const { return std::string(value.custom_data()); }
-std::string DateHandler::edit_repr(const core::CellValue& value) const { return display(value); }
+std::string DateHandler::display(const core::CellValue& value) const {
+    return std::string(value.custom_data());
+}
+std::string DateHandler::edit_repr(const core::CellValue& value) const {
+    return display(value);
+}
 
 core::BinaryOpAnswer DateHandler::binary_op(core::BinaryOpCode op, const core::CellValue& left,
                                             const core::CellValue& right) const {
@@ -39,7 +46,8 @@ core::BinaryOpAnswer DateHandler::binary_op(core::BinaryOpCode op, const core::C
 
 core::CompareAnswer DateHandler::compare(core::CompareOp op, const core::CellValue& left,
                                          const core::CellValue& right) const {
-    return compare_same_tag(op, kDateTag, left, right, parse_date, [](Date a, Date b) { return a <=> b; });
+    return compare_same_tag(op, kDateTag, left, right, parse_date,
+                            [](Date a, Date b) { return a <=> b; });
 }
 
 std::optional<double> DateHandler::as_number(const core::CellValue& value) const {

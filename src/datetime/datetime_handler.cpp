@@ -6,7 +6,9 @@
 
 namespace orvel::datetime {
 
-std::string_view DateTimeHandler::type_tag() const { return kDateTimeTag; }
+std::string_view DateTimeHandler::type_tag() const {
+    return kDateTimeTag;
+}
 
 std::optional<core::CellValue> DateTimeHandler::parse_literal(std::string_view text) const {
     if (text.size() < 16 || !has_date_prefix_shape(text) || text[10] != 'T' ||
@@ -18,7 +20,8 @@ std::optional<core::CellValue> DateTimeHandler::parse_literal(std::string_view t
     return pack_datetime(*dt);
 }
 
-std::optional<core::CellValue> DateTimeHandler::parse_with(std::string_view text, std::string_view format) const {
+std::optional<core::CellValue> DateTimeHandler::parse_with(std::string_view text,
+                                                           std::string_view format) const {
     if (format.empty()) return parse_literal(text);
     auto fields = parse_strptime(text, format);
     if (!fields) return std::nullopt;
@@ -34,7 +37,9 @@ std::string DateTimeHandler::display(const core::CellValue& value) const {
     return text;
 }
 
-std::string DateTimeHandler::edit_repr(const core::CellValue& value) const { return std::string(value.custom_data()); }
+std::string DateTimeHandler::edit_repr(const core::CellValue& value) const {
+    return std::string(value.custom_data());
+}
 
 core::BinaryOpAnswer DateTimeHandler::binary_op(core::BinaryOpCode op, const core::CellValue& left,
                                                 const core::CellValue& right) const {

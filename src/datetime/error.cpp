@@ -21,8 +21,8 @@ void append_int128(std::string& out, __int128 value) {
     char* end = buffer + sizeof buffer;
     char* p = end;
     bool negative = value < 0;
-    unsigned __int128 magnitude =
-        negative ? static_cast<unsigned __int128>(-(value + 1)) + 1 : static_cast<unsigned __int128>(value);
+    unsigned __int128 magnitude = negative ? static_cast<unsigned __int128>(-(value + 1)) + 1
+                                           : static_cast<unsigned __int128>(value);
     do {
         *--p = static_cast<char>('0' + static_cast<int>(magnitude % 10));
         magnitude /= 10;
@@ -43,8 +43,7 @@ Error Error::range_wide(std::string_view what, __int128 value, std::int64_t min,
     return Error{std::move(text), true};
 }
 
-Error Error::range(std::string_view what, std::int64_t value, std::int64_t min,
-                   std::int64_t max) {
+Error Error::range(std::string_view what, std::int64_t value, std::int64_t min, std::int64_t max) {
     return range_wide(what, value, min, max);
 }
 

@@ -19,7 +19,8 @@ struct Error {
     // "parameter '{what}' with value {value} is not in the required range of {min}..={max}"
     static Error range(std::string_view what, std::int64_t value, std::int64_t min,
                        std::int64_t max);
-    static Error range_wide(std::string_view what, __int128 value, std::int64_t min, std::int64_t max);
+    static Error range_wide(std::string_view what, __int128 value, std::int64_t min,
+                            std::int64_t max);
     // A range error with a free message.
     static Error out_of_range(std::string message) { return Error{std::move(message), true}; }
 

@@ -16,9 +16,13 @@ Outcome DatetimeFn::call(Args args) const {
     }
 }
 
-core::Unexpected<std::string> fail(std::string_view message) { return core::unexpected(value_error_text(message)); }
+core::Unexpected<std::string> fail(std::string_view message) {
+    return core::unexpected(value_error_text(message));
+}
 
-core::Unexpected<std::string> fail_library(const Error& error) { return core::unexpected(library_error_text(error)); }
+core::Unexpected<std::string> fail_library(const Error& error) {
+    return core::unexpected(library_error_text(error));
+}
 
 core::Unexpected<std::string> fail_named(std::string_view name, std::string_view detail) {
     std::string message(name);
@@ -52,16 +56,23 @@ bool whole_number(double x, std::int64_t& out) noexcept {
     return true;
 }
 
-ArgResult<std::int64_t> ranged_int(std::string_view name, std::string_view label, double x, IntWidth width) {
+ArgResult<std::int64_t> ranged_int(std::string_view name, std::string_view label, double x,
+                                   IntWidth width) {
     std::int64_t value;
-    if (!whole_number(x, value)) return fail_named(name, std::string(label) + " must be a whole number");
+    if (!whole_number(x, value))
+        return fail_named(name, std::string(label) + " must be a whole number");
     std::int64_t low = 0, high = 0;
     std::string_view low_text, high_text;
     switch (width) {
-        case IntWidth::I8: low = -128, high = 127, low_text = "-128", high_text = "127"; break;
-        case IntWidth::I16: low = -32768, high = 32767, low_text = "-32768", high_text = "32767"; break;
+        case IntWidth::I8:
+            low = -128, high = 127, low_text = "-128", high_text = "127";
+            break;
+        case IntWidth::I16:
+            low = -32768, high = 32767, low_text = "-32768", high_text = "32767";
+            break;
         case IntWidth::I32:
-            low = -2147483648LL, high = 2147483647, low_text = "-2147483648", high_text = "2147483647";
+            low = -2147483648LL, high = 2147483647, low_text = "-2147483648",
+            high_text = "2147483647";
             break;
     }
     if (value < low || value > high) {
@@ -76,7 +87,8 @@ ArgResult<std::int64_t> ranged_int(std::string_view name, std::string_view label
 }
 
 ArgResult<ParseArgs> parse_args(std::string_view name, Args args) {
-    if (args.empty() || args.size() > 2) return fail_named(name, "expected 1 or 2 string args (value, [fmt])");
+    if (args.empty() || args.size() > 2)
+        return fail_named(name, "expected 1 or 2 string args (value, [fmt])");
     if (!args[0].is_text()) return fail_named(name, "arg #1 must be a string");
     ParseArgs parsed{args[0].text_view(), std::nullopt};
     if (args.size() == 2) {
@@ -107,7 +119,8 @@ ArgResult<TimeZone> arg_timezone(Args args, std::string_view name) {
 
 ArgResult<std::optional<Date>> arg_optional_date(Args args, std::string_view name) {
     if (args.size() < 2 || args[1].is_empty()) return std::optional<Date>();
-    if (!has_tag(args[1], kDateTag)) return fail_named(name, "arg #2 must be a jdate value or omitted");
+    if (!has_tag(args[1], kDateTag))
+        return fail_named(name, "arg #2 must be a jdate value or omitted");
     auto date = parse_date(args[1].custom_data());
     if (!date) return fail_library(date.error());
     return std::optional<Date>(*date);

@@ -27,12 +27,12 @@ using FunctionBody = Outcome (*)(Args args);
 
 // A function of the package: a fixed name and a body. Exceptions never leave `call`.
 class DatetimeFn final : public core::CustomFunction {
-public:
+  public:
     DatetimeFn(std::string_view name, FunctionBody body) noexcept : name_(name), body_(body) {}
     std::string_view name() const override { return name_; }
     Outcome call(Args args) const override;
 
-private:
+  private:
     std::string_view name_;
     FunctionBody body_;
 };
@@ -49,7 +49,8 @@ ArgResult<double> arg_number(Args args, std::size_t n, std::string_view name);
 
 enum class IntWidth : std::uint8_t { I8, I16, I32 };
 // A whole number within the width's range (the label names it in messages).
-ArgResult<std::int64_t> ranged_int(std::string_view name, std::string_view label, double x, IntWidth width);
+ArgResult<std::int64_t> ranged_int(std::string_view name, std::string_view label, double x,
+                                   IntWidth width);
 
 // True for finite numbers equal to their truncation; `out` gets the value saturated to int64.
 bool whole_number(double x, std::int64_t& out) noexcept;

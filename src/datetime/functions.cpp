@@ -14,9 +14,11 @@ struct Entry {
     FunctionBody body;
 };
 
-std::optional<core::RegistryError> register_all(core::Registry& registry, std::initializer_list<Entry> entries) {
+std::optional<core::RegistryError> register_all(core::Registry& registry,
+                                                std::initializer_list<Entry> entries) {
     for (const Entry& entry : entries) {
-        if (auto error = registry.register_function(std::make_shared<DatetimeFn>(entry.name, entry.body))) {
+        if (auto error =
+                registry.register_function(std::make_shared<DatetimeFn>(entry.name, entry.body))) {
             return error;
         }
     }
@@ -26,16 +28,19 @@ std::optional<core::RegistryError> register_all(core::Registry& registry, std::i
 }  // namespace
 
 std::optional<core::RegistryError> register_date_functions(core::Registry& registry) {
-    return register_all(registry, {{"DATE", date_fn}, {"TODAY", today_fn}, {"PARSE_DATE", parse_date_fn}});
+    return register_all(registry,
+                        {{"DATE", date_fn}, {"TODAY", today_fn}, {"PARSE_DATE", parse_date_fn}});
 }
 
 std::optional<core::RegistryError> register_span_functions(core::Registry& registry) {
     constexpr std::pair<std::string_view, Unit> kUnits[] = {
-        {"YEARS", Unit::Year}, {"MONTHS", Unit::Month},   {"WEEKS", Unit::Week},     {"DAYS", Unit::Day},
-        {"HOURS", Unit::Hour}, {"MINUTES", Unit::Minute}, {"SECONDS", Unit::Second},
+        {"YEARS", Unit::Year},     {"MONTHS", Unit::Month}, {"WEEKS", Unit::Week},
+        {"DAYS", Unit::Day},       {"HOURS", Unit::Hour},   {"MINUTES", Unit::Minute},
+        {"SECONDS", Unit::Second},
     };
     for (auto [name, unit] : kUnits) {
-        if (auto error = registry.register_function(std::make_shared<UnitFn>(name, unit))) return error;
+        if (auto error = registry.register_function(std::make_shared<UnitFn>(name, unit)))
+            return error;
     }
     return register_all(registry, {{"SPAN", span_fn},
                                    {"PARSE_SPAN", parse_span_fn},
@@ -48,7 +53,8 @@ std::optional<core::RegistryError> register_time_functions(core::Registry& regis
 }
 
 std::optional<core::RegistryError> register_datetime_functions(core::Registry& registry) {
-    return register_all(registry, {{"DATETIME", datetime_fn}, {"PARSE_DATETIME", parse_datetime_fn}});
+    return register_all(registry,
+                        {{"DATETIME", datetime_fn}, {"PARSE_DATETIME", parse_datetime_fn}});
 }
 
 std::optional<core::RegistryError> register_zoned_functions(core::Registry& registry) {

@@ -27,25 +27,35 @@ inline bool has_date_prefix_shape(std::string_view text) noexcept {
 
 inline bool compare_holds(core::CompareOp op, std::strong_ordering order) noexcept {
     switch (op) {
-        case core::CompareOp::Eq: return order == 0;
-        case core::CompareOp::Ne: return order != 0;
-        case core::CompareOp::Lt: return order < 0;
-        case core::CompareOp::Le: return order <= 0;
-        case core::CompareOp::Gt: return order > 0;
-        case core::CompareOp::Ge: return order >= 0;
+        case core::CompareOp::Eq:
+            return order == 0;
+        case core::CompareOp::Ne:
+            return order != 0;
+        case core::CompareOp::Lt:
+            return order < 0;
+        case core::CompareOp::Le:
+            return order <= 0;
+        case core::CompareOp::Gt:
+            return order > 0;
+        case core::CompareOp::Ge:
+            return order >= 0;
     }
     return false;
 }
 
 // The handlers hand library messages on as they are.
-inline core::BinaryOpAnswer op_error(const Error& error) { return core::BinaryOpAnswer::error(error.message); }
-inline core::CompareAnswer compare_error(const Error& error) { return core::CompareAnswer::error(error.message); }
+inline core::BinaryOpAnswer op_error(const Error& error) {
+    return core::BinaryOpAnswer::error(error.message);
+}
+inline core::CompareAnswer compare_error(const Error& error) {
+    return core::CompareAnswer::error(error.message);
+}
 
 // `temporal` + `span` (or - for subtract) for a handler of tag `tag`: reads both payloads (the
 // temporal one with `read`), negates the span for a minus, adds with `add`, packs with `pack`.
 template <class Read, class Add, class Pack>
-core::BinaryOpAnswer plus_span(const core::CellValue& temporal, const core::CellValue& span_value, bool subtract,
-                               Read read, Add add, Pack pack) {
+core::BinaryOpAnswer plus_span(const core::CellValue& temporal, const core::CellValue& span_value,
+                               bool subtract, Read read, Add add, Pack pack) {
     auto value = read(temporal.custom_data());
     if (!value) return op_error(value.error());
     auto span = parse_span(span_value.custom_data());
@@ -77,8 +87,9 @@ inline bool span_operands(core::BinaryOpCode op, std::string_view tag, const cor
 
 // Both operands carry `tag`: the comparison of the values `read` gives, ordered by `order`.
 template <class Read, class Order>
-core::CompareAnswer compare_same_tag(core::CompareOp op, std::string_view tag, const core::CellValue& left,
-                                     const core::CellValue& right, Read read, Order order) {
+core::CompareAnswer compare_same_tag(core::CompareOp op, std::string_view tag,
+                                     const core::CellValue& left, const core::CellValue& right,
+                                     Read read, Order order) {
     if (!has_tag(left, tag) || !has_tag(right, tag)) return {};
     auto a = read(left.custom_data());
     if (!a) return compare_error(a.error());

@@ -11,10 +11,11 @@
 namespace orvel::datetime {
 
 class ZonedHandler final : public core::CustomTypeHandler {
-public:
+  public:
     std::string_view type_tag() const override;
     std::optional<core::CellValue> parse_literal(std::string_view text) const override;
-    std::optional<core::CellValue> parse_with(std::string_view text, std::string_view format) const override;
+    std::optional<core::CellValue> parse_with(std::string_view text,
+                                              std::string_view format) const override;
     std::string display(const core::CellValue& value) const override;
     std::string edit_repr(const core::CellValue& value) const override;
     core::BinaryOpAnswer binary_op(core::BinaryOpCode op, const core::CellValue& left,
@@ -25,10 +26,11 @@ public:
 };
 
 class DateTimeHandler final : public core::CustomTypeHandler {
-public:
+  public:
     std::string_view type_tag() const override;
     std::optional<core::CellValue> parse_literal(std::string_view text) const override;
-    std::optional<core::CellValue> parse_with(std::string_view text, std::string_view format) const override;
+    std::optional<core::CellValue> parse_with(std::string_view text,
+                                              std::string_view format) const override;
     std::string display(const core::CellValue& value) const override;
     std::string edit_repr(const core::CellValue& value) const override;
     core::BinaryOpAnswer binary_op(core::BinaryOpCode op, const core::CellValue& left,
@@ -39,10 +41,11 @@ public:
 };
 
 class DateHandler final : public core::CustomTypeHandler {
-public:
+  public:
     std::string_view type_tag() const override;
     std::optional<core::CellValue> parse_literal(std::string_view text) const override;
-    std::optional<core::CellValue> parse_with(std::string_view text, std::string_view format) const override;
+    std::optional<core::CellValue> parse_with(std::string_view text,
+                                              std::string_view format) const override;
     std::string display(const core::CellValue& value) const override;
     std::string edit_repr(const core::CellValue& value) const override;
     core::BinaryOpAnswer binary_op(core::BinaryOpCode op, const core::CellValue& left,
@@ -53,10 +56,11 @@ public:
 };
 
 class TimeHandler final : public core::CustomTypeHandler {
-public:
+  public:
     std::string_view type_tag() const override;
     std::optional<core::CellValue> parse_literal(std::string_view text) const override;
-    std::optional<core::CellValue> parse_with(std::string_view text, std::string_view format) const override;
+    std::optional<core::CellValue> parse_with(std::string_view text,
+                                              std::string_view format) const override;
     std::string display(const core::CellValue& value) const override;
     std::string edit_repr(const core::CellValue& value) const override;
     core::BinaryOpAnswer binary_op(core::BinaryOpCode op, const core::CellValue& left,
@@ -68,7 +72,7 @@ public:
 
 // parse_with is the interface's: the literal parse, the format ignored.
 class SpanHandler final : public core::CustomTypeHandler {
-public:
+  public:
     std::string_view type_tag() const override;
     std::optional<core::CellValue> parse_literal(std::string_view text) const override;
     std::string display(const core::CellValue& value) const override;
@@ -81,9 +85,10 @@ public:
 
 // No literal, no operators, no number: "=" and "<>" on the payload bytes.
 class TimeZoneHandler final : public core::CustomTypeHandler {
-public:
+  public:
     std::string_view type_tag() const override;
-    std::optional<core::CellValue> parse_with(std::string_view text, std::string_view format) const override;
+    std::optional<core::CellValue> parse_with(std::string_view text,
+                                              std::string_view format) const override;
     std::string display(const core::CellValue& value) const override;
     std::string edit_repr(const core::CellValue& value) const override;
     core::CompareAnswer compare(core::CompareOp op, const core::CellValue& left,

@@ -13,14 +13,16 @@ Result<Instant> instant_from_nanos(__int128 nanos) {
         --seconds;
     }
     if (seconds < kMinInstantSecond || seconds > kMaxInstantSecond) {
-        return unexpected(Error::range_wide("unix_seconds", seconds, kMinInstantSecond, kMaxInstantSecond));
+        return unexpected(
+            Error::range_wide("unix_seconds", seconds, kMinInstantSecond, kMaxInstantSecond));
     }
     return Instant{static_cast<std::int64_t>(seconds), static_cast<std::int32_t>(rest)};
 }
 
 Result<Zoned> zoned_at(Instant instant, const TimeZone& zone) {
     if (instant.seconds < kMinInstantSecond || instant.seconds > kMaxInstantSecond) {
-        return unexpected(Error::range("unix_seconds", instant.seconds, kMinInstantSecond, kMaxInstantSecond));
+        return unexpected(
+            Error::range("unix_seconds", instant.seconds, kMinInstantSecond, kMaxInstantSecond));
     }
     Zoned z;
     z.instant = instant;
@@ -39,7 +41,8 @@ Result<Zoned> zoned_at(Instant instant, const TimeZone& zone) {
 }
 
 Result<Zoned> zoned_with_offset(const DateTime& local, std::int32_t offset, const TimeZone& zone) {
-    auto instant = instant_from_nanos(civil_nanos(local) - static_cast<__int128>(offset) * kNanosPerSecond);
+    auto instant =
+        instant_from_nanos(civil_nanos(local) - static_cast<__int128>(offset) * kNanosPerSecond);
     if (!instant) return unexpected(std::move(instant).error());
     return zoned_at(*instant, zone);
 }
@@ -66,9 +69,15 @@ Result<Zoned> zoned_from_local(const DateTime& local, const TimeZone& zone,
     if (offsets.kind != LocalOffsets::Kind::Unique) {
         const bool gap = offsets.kind == LocalOffsets::Kind::Gap;
         switch (disambiguation) {
-            case Disambiguation::Compatible: offset = offsets.before; break;
-            case Disambiguation::Earlier: offset = gap ? offsets.after : offsets.before; break;
-            case Disambiguation::Later: offset = gap ? offsets.before : offsets.after; break;
+            case Disambiguation::Compatible:
+                offset = offsets.before;
+                break;
+            case Disambiguation::Earlier:
+                offset = gap ? offsets.after : offsets.before;
+                break;
+            case Disambiguation::Later:
+                offset = gap ? offsets.before : offsets.after;
+                break;
             case Disambiguation::Reject:
                 return unexpected(Error::plain(ambiguity_description(local, zone, offsets)));
         }

@@ -126,7 +126,8 @@ Result<std::int32_t> parse_year(Cursor& c) {
         auto digits = c.fixed_digits(6);
         if (!digits) return unexpected(syntax("expected six digit year after sign", c));
         if (*digits == 0 && sign == '-') {
-            return unexpected(Error::plain("year zero must be written without a sign or a positive sign"));
+            return unexpected(
+                Error::plain("year zero must be written without a sign or a positive sign"));
         }
         const std::int64_t year = sign == '-' ? -*digits : *digits;
         if (year < kMinYear || year > kMaxYear) {
@@ -135,7 +136,9 @@ Result<std::int32_t> parse_year(Cursor& c) {
         return static_cast<std::int32_t>(year);
     }
     auto digits = c.fixed_digits(4);
-    if (!digits) return unexpected(syntax("expected four digit year (or leading sign for six digit year)", c));
+    if (!digits)
+        return unexpected(
+            syntax("expected four digit year (or leading sign for six digit year)", c));
     return static_cast<std::int32_t>(*digits);
 }
 
@@ -181,7 +184,8 @@ Result<Time> parse_time_part(Cursor& c) {
             if (c.peek() == '.' || c.peek() == ',') {
                 ++c.pos;
                 auto fraction = scan_fraction_nanos(c);
-                if (!fraction) return unexpected(syntax("expected one to nine digits of fraction", c));
+                if (!fraction)
+                    return unexpected(syntax("expected one to nine digits of fraction", c));
                 nanos = *fraction;
             }
         }
@@ -219,7 +223,8 @@ Result<ParsedOffset> parse_offset(Cursor& c) {
             offset.has_seconds = true;
             if (c.peek() == '.' || c.peek() == ',') {
                 ++c.pos;
-                if (!scan_fraction_nanos(c)) return unexpected(syntax("expected one to nine digits of fraction", c));
+                if (!scan_fraction_nanos(c))
+                    return unexpected(syntax("expected one to nine digits of fraction", c));
             }
         }
     }
@@ -241,25 +246,31 @@ Result<ParsedZoneAnnotation> parse_annotations(Cursor& c) {
         c.eat('!');
         const std::size_t start = c.pos;
         const std::size_t close = c.text.find(']', start);
-        if (close == std::string_view::npos) return unexpected(syntax("expected ']' to end annotation", c));
+        if (close == std::string_view::npos)
+            return unexpected(syntax("expected ']' to end annotation", c));
         const std::string_view body = c.text.substr(start, close - start);
         const std::size_t equals = body.find('=');
         if (equals != std::string_view::npos) {
             const std::string_view key = body.substr(0, equals);
             const std::string_view value = body.substr(equals + 1);
-            bool valid = !key.empty() && !value.empty() && (is_ascii_alpha(key[0]) || key[0] == '_');
+            bool valid =
+                !key.empty() && !value.empty() && (is_ascii_alpha(key[0]) || key[0] == '_');
             for (char k : key) valid = valid && is_annotation_key_byte(k);
-            for (char v : value) valid = valid && (is_ascii_alpha(v) || is_ascii_digit(v) || v == '-');
+            for (char v : value)
+                valid = valid && (is_ascii_alpha(v) || is_ascii_digit(v) || v == '-');
             if (!valid) return unexpected(syntax("expected a valid annotation key=value", c));
         } else {
-            if (!first) return unexpected(syntax("expected the time zone annotation to come first", c));
-            if (body.empty()) return unexpected(syntax("expected a time zone name or offset in annotation", c));
+            if (!first)
+                return unexpected(syntax("expected the time zone annotation to come first", c));
+            if (body.empty())
+                return unexpected(syntax("expected a time zone name or offset in annotation", c));
             if (body[0] == '+' || body[0] == '-') {
                 Cursor inner{body, 0};
                 auto offset = parse_offset(inner);
                 if (!offset) return unexpected(std::move(offset).error());
                 if (!inner.done() || offset->has_seconds) {
-                    return unexpected(syntax("expected a UTC offset of hours and minutes in annotation", c));
+                    return unexpected(
+                        syntax("expected a UTC offset of hours and minutes in annotation", c));
                 }
                 zone.is_offset = true;
                 zone.offset = offset->seconds;
@@ -338,7 +349,8 @@ Result<Time> parse_time_only(std::string_view text) {
 
 // The instant a parsed offset selects among the zone's offsets at the local time; an offset
 // without seconds also matches the zone's offset rounded to minutes (LMT offsets print so).
-Result<Zoned> resolve_with_offset(const DateTime& local, const ParsedOffset& parsed, const TimeZone& zone) {
+Result<Zoned> resolve_with_offset(const DateTime& local, const ParsedOffset& parsed,
+                                  const TimeZone& zone) {
     const LocalOffsets offsets = zone.offsets_for(local);
     auto matches = [&](std::int32_t candidate) {
         return candidate == parsed.seconds ||
@@ -353,8 +365,9 @@ Result<Zoned> resolve_with_offset(const DateTime& local, const ParsedOffset& par
     }
     std::string text = "datetime ";
     append_datetime(text, local);
-    text += " could not resolve to a timestamp since 'reject' conflict resolution was chosen, and "
-            "because datetime has offset ";
+    text +=
+        " could not resolve to a timestamp since 'reject' conflict resolution was chosen, and "
+        "because datetime has offset ";
     append_offset_display(text, parsed.seconds);
     text += ", but the time zone ";
     text += zone.describe();
@@ -362,8 +375,9 @@ Result<Zoned> resolve_with_offset(const DateTime& local, const ParsedOffset& par
         text += " for the given datetime unambiguously has offset ";
         append_offset_display(text, offsets.before);
     } else {
-        text += offsets.kind == LocalOffsets::Kind::Gap ? " for the given datetime falls in a gap between offsets "
-                                                        : " for the given datetime falls in a fold between offsets ";
+        text += offsets.kind == LocalOffsets::Kind::Gap
+                    ? " for the given datetime falls in a gap between offsets "
+                    : " for the given datetime falls in a fold between offsets ";
         append_offset_display(text, offsets.before);
         text += " and ";
         append_offset_display(text, offsets.after);
@@ -388,16 +402,20 @@ Result<DateTime> parse_datetime(std::string_view text) {
 Result<Time> parse_time(std::string_view text) {
     // A text that reads as a date-time gives its time; anything else is read as a time alone.
     Cursor c{text, 0};
-    const bool may_be_date = c.peek() == '+' || c.peek() == '-' ||
-                             (text.size() > 4 && is_ascii_digit(text[0]) && is_ascii_digit(text[1]) &&
-                              is_ascii_digit(text[2]) && is_ascii_digit(text[3]) &&
-                              (text[4] == '-' || is_ascii_digit(text[4])));
+    const bool may_be_date =
+        c.peek() == '+' || c.peek() == '-' ||
+        (text.size() > 4 && is_ascii_digit(text[0]) && is_ascii_digit(text[1]) &&
+         is_ascii_digit(text[2]) && is_ascii_digit(text[3]) &&
+         (text[4] == '-' || is_ascii_digit(text[4])));
     if (may_be_date) {
         if (auto parsed = parse_text(c)) {
             if (!parsed->time) {
-                return unexpected(failed("time", text, Error::plain("successfully parsed a date, but no time component was found")));
+                return unexpected(failed(
+                    "time", text,
+                    Error::plain("successfully parsed a date, but no time component was found")));
             }
-            if (parsed->offset.kind == ParsedOffset::Kind::Zulu) return unexpected(failed("time", text, zulu_refused("time")));
+            if (parsed->offset.kind == ParsedOffset::Kind::Zulu)
+                return unexpected(failed("time", text, zulu_refused("time")));
             return *parsed->time;
         }
     }
@@ -411,9 +429,10 @@ Result<Zoned> parse_zoned(std::string_view text) {
     auto parsed = parse_text(c);
     if (!parsed) return unexpected(failed("zoned datetime", text, std::move(parsed).error()));
     if (!parsed->zone.present) {
-        return unexpected(failed("zoned datetime", text,
-                                 Error::plain("failed to find time zone in square brackets, which is "
-                                              "required for parsing a zoned instant")));
+        return unexpected(
+            failed("zoned datetime", text,
+                   Error::plain("failed to find time zone in square brackets, which is "
+                                "required for parsing a zoned instant")));
     }
     TimeZone zone;
     if (parsed->zone.is_offset) {
@@ -426,9 +445,12 @@ Result<Zoned> parse_zoned(std::string_view text) {
     const DateTime local{parsed->date, parsed->time.value_or(Time{})};
     Result<Zoned> zoned = [&]() -> Result<Zoned> {
         switch (parsed->offset.kind) {
-            case ParsedOffset::Kind::Zulu: return zoned_with_offset(local, 0, zone);
-            case ParsedOffset::Kind::Numeric: return resolve_with_offset(local, parsed->offset, zone);
-            case ParsedOffset::Kind::None: break;
+            case ParsedOffset::Kind::Zulu:
+                return zoned_with_offset(local, 0, zone);
+            case ParsedOffset::Kind::Numeric:
+                return resolve_with_offset(local, parsed->offset, zone);
+            case ParsedOffset::Kind::None:
+                break;
         }
         return zoned_from_local(local, zone, Disambiguation::Compatible);
     }();

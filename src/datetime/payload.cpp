@@ -39,7 +39,9 @@ core::CellValue pack_span(const Span& span) {
     return core::CellValue::custom(kSpanTag, text);
 }
 
-core::CellValue pack_timezone_iana(std::string_view name) { return core::CellValue::custom(kTimeZoneTag, name); }
+core::CellValue pack_timezone_iana(std::string_view name) {
+    return core::CellValue::custom(kTimeZoneTag, name);
+}
 
 core::CellValue pack_timezone_offset(std::int32_t seconds) {
     std::string text;
@@ -88,13 +90,17 @@ std::optional<std::int32_t> parse_offset_text(std::string_view text) {
     if (text.empty() || (text[0] != '+' && text[0] != '-')) return std::nullopt;
     std::string_view minutes_field;
     switch (text.size()) {
-        case 3: break;
-        case 5: minutes_field = text.substr(3, 2); break;
+        case 3:
+            break;
+        case 5:
+            minutes_field = text.substr(3, 2);
+            break;
         case 6:
             if (text[3] != ':') return std::nullopt;
             minutes_field = text.substr(4, 2);
             break;
-        default: return std::nullopt;
+        default:
+            return std::nullopt;
     }
     auto hours = offset_field(text.substr(1, 2));
     if (!hours) return std::nullopt;

@@ -51,6 +51,8 @@ Result<TimeZone> parse_timezone(std::string_view text);
 std::string library_message(const Error& error);
 // "#VALUE! {message}": the error text of a function failure.
 std::string value_error_text(std::string_view message);
-inline std::string library_error_text(const Error& error) { return value_error_text(library_message(error)); }
+inline std::string library_error_text(const Error& error) {
+    return value_error_text(library_message(error));
+}
 
 }  // namespace orvel::datetime

@@ -8,8 +8,9 @@
 namespace orvel::datetime {
 
 std::vector<core::Registry::HandlerPtr> make_package_handlers() {
-    return {std::make_shared<ZonedHandler>(), std::make_shared<DateTimeHandler>(), std::make_shared<DateHandler>(),
-            std::make_shared<TimeHandler>(),  std::make_shared<SpanHandler>(),     std::make_shared<TimeZoneHandler>()};
+    return {std::make_shared<ZonedHandler>(), std::make_shared<DateTimeHandler>(),
+            std::make_shared<DateHandler>(),  std::make_shared<TimeHandler>(),
+            std::make_shared<SpanHandler>(),  std::make_shared<TimeZoneHandler>()};
 }
 
 std::vector<core::Registry::FunctionPtr> make_package_functions() {

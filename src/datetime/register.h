@@ -13,8 +13,12 @@ namespace orvel::datetime {
 template <class Target>
 concept RegistrationTarget = requires(Target& target, core::Registry::HandlerPtr handler,
                                       core::Registry::FunctionPtr function) {
-    { target.register_type(std::move(handler)) } -> std::convertible_to<std::optional<core::RegistryError>>;
-    { target.register_function(std::move(function)) } -> std::convertible_to<std::optional<core::RegistryError>>;
+    {
+        target.register_type(std::move(handler))
+        } -> std::convertible_to<std::optional<core::RegistryError>>;
+    {
+        target.register_function(std::move(function))
+        } -> std::convertible_to<std::optional<core::RegistryError>>;
 };
 
 // New handlers in registration order: zoned, date-time, date, time, span, time zone.

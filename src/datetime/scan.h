@@ -8,7 +8,9 @@
 
 namespace orvel::datetime {
 
-constexpr bool is_ascii_digit(char c) noexcept { return c >= '0' && c <= '9'; }
+constexpr bool is_ascii_digit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
 constexpr bool is_ascii_alpha(char c) noexcept {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
@@ -32,7 +34,9 @@ struct Cursor {
         }
         return false;
     }
-    std::string_view rest() const noexcept { return text.substr(pos < text.size() ? pos : text.size()); }
+    std::string_view rest() const noexcept {
+        return text.substr(pos < text.size() ? pos : text.size());
+    }
 
     // Exactly `count` digits as a number; none (cursor unchanged) when they are not there.
     std::optional<std::int64_t> fixed_digits(std::size_t count) noexcept {
@@ -54,7 +58,8 @@ struct Cursor {
         std::size_t count = 0;
         while (count < max_count && is_ascii_digit(peek())) {
             const int digit = peek() - '0';
-            if (__builtin_mul_overflow(value, 10, &value) || __builtin_add_overflow(value, digit, &value)) {
+            if (__builtin_mul_overflow(value, 10, &value) ||
+                __builtin_add_overflow(value, digit, &value)) {
                 overflow = true;
             }
             ++pos;
@@ -67,7 +72,8 @@ struct Cursor {
 
 // A fraction of one to nine digits as nanoseconds ("5" is 500000000); `count` receives the
 // number of digits read. None without a digit or with more than nine.
-inline std::optional<std::int32_t> scan_fraction_nanos(Cursor& c, std::size_t* count = nullptr) noexcept {
+inline std::optional<std::int32_t> scan_fraction_nanos(Cursor& c,
+                                                       std::size_t* count = nullptr) noexcept {
     std::int32_t value = 0;
     std::size_t n = 0;
     while (is_ascii_digit(c.peek())) {

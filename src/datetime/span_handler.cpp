@@ -20,7 +20,8 @@ bool has_span_shape(std::string_view text) noexcept {
 }
 
 template <class Read, class Diff>
-core::BinaryOpAnswer minus(const core::CellValue& left, const core::CellValue& right, Read read, Diff diff) {
+core::BinaryOpAnswer minus(const core::CellValue& left, const core::CellValue& right, Read read,
+                           Diff diff) {
     auto a = read(left.custom_data());
     if (!a) return op_error(a.error());
     auto b = read(right.custom_data());
@@ -30,7 +31,8 @@ core::BinaryOpAnswer minus(const core::CellValue& left, const core::CellValue& r
     return core::BinaryOpAnswer::result(pack_span(*span));
 }
 
-core::BinaryOpAnswer temporal_minus_temporal(const core::CellValue& left, const core::CellValue& right) {
+core::BinaryOpAnswer temporal_minus_temporal(const core::CellValue& left,
+                                             const core::CellValue& right) {
     const std::string_view tag = left.custom_tag();
     if (tag == kDateTag) {
         return minus(left, right, parse_date, [](Date a, Date b) { return difference(a, b); });
@@ -42,10 +44,12 @@ core::BinaryOpAnswer temporal_minus_temporal(const core::CellValue& left, const 
         return minus(left, right, parse_datetime,
                      [](const DateTime& a, const DateTime& b) { return difference(a, b); });
     }
-    return minus(left, right, parse_zoned, [](const Zoned& a, const Zoned& b) { return difference(a, b); });
+    return minus(left, right, parse_zoned,
+                 [](const Zoned& a, const Zoned& b) { return difference(a, b); });
 }
 
-core::BinaryOpAnswer span_combine(bool subtract, const core::CellValue& left, const core::CellValue& right) {
+core::BinaryOpAnswer span_combine(bool subtract, const core::CellValue& left,
+                                  const core::CellValue& right) {
     auto a = parse_span(left.custom_data());
     if (!a) return op_error(a.error());
     auto b = parse_span(right.custom_data());
@@ -55,13 +59,16 @@ core::BinaryOpAnswer span_combine(bool subtract, const core::CellValue& left, co
     return core::BinaryOpAnswer::result(pack_span(*sum));
 }
 
-core::BinaryOpAnswer span_times_number(const core::CellValue& span_value, const core::CellValue& other) {
+core::BinaryOpAnswer span_times_number(const core::CellValue& span_value,
+                                       const core::CellValue& other) {
     const std::optional<double> x = other.as_number();
     if (!x) return core::BinaryOpAnswer::error("#VALUE! span * value: scalar must be a number");
     // Whole and within int64: -2^63 passes here and fails in the multiplication.
-    if (!std::isfinite(*x) || *x != std::trunc(*x) || *x < -9223372036854775808.0 || *x >= 9223372036854775808.0) {
+    if (!std::isfinite(*x) || *x != std::trunc(*x) || *x < -9223372036854775808.0 ||
+        *x >= 9223372036854775808.0) {
         return core::BinaryOpAnswer::error(
-            "#VALUE! span * value: scalar must be a whole number (fractional scaling not supported in v1)");
+            "#VALUE! span * value: scalar must be a whole number (fractional scaling not supported "
+            "in v1)");
     }
     auto span = parse_span(span_value.custom_data());
     if (!span) return op_error(span.error());
@@ -78,7 +85,9 @@ bool is_differentiable(const core::CellValue& value) noexcept {
 
 }  // namespace
 
-std::string_view SpanHandler::type_tag() const { return kSpanTag; }
+std::string_view SpanHandler::type_tag() const {
+    return kSpanTag;
+}
 
 std::optional<core::CellValue> SpanHandler::parse_literal(std::string_view text) const {
     if (!has_span_shape(text)) return std::nullopt;
@@ -95,7 +104,9 @@ std::string SpanHandler::display(const core::CellValue& value) const {
     return text;
 }
 
-std::string SpanHandler::edit_repr(const core::CellValue& value) const { return std::string(value.custom_data()); }
+std::string SpanHandler::edit_repr(const core::CellValue& value) const {
+    return std::string(value.custom_data());
+}
 
 core::BinaryOpAnswer SpanHandler::binary_op(core::BinaryOpCode op, const core::CellValue& left,
                                             const core::CellValue& right) const {
@@ -108,13 +119,15 @@ core::BinaryOpAnswer SpanHandler::binary_op(core::BinaryOpCode op, const core::C
             }
             [[fallthrough]];
         case core::BinaryOpCode::Add:
-            if (left_span && right_span) return span_combine(op == core::BinaryOpCode::Sub, left, right);
+            if (left_span && right_span)
+                return span_combine(op == core::BinaryOpCode::Sub, left, right);
             return {};
         case core::BinaryOpCode::Mul:
             if (left_span && !right_span) return span_times_number(left, right);
             if (!left_span && right_span) return span_times_number(right, left);
             return {};
-        default: return {};
+        default:
+            return {};
     }
 }
 

@@ -26,8 +26,10 @@ void append_span_iso(std::string& out, const Span& span) {
     const __int128 sub_hour_nanos =
         static_cast<__int128>(span.magnitude(Unit::Second)) * kNanosPerSecond +
         static_cast<__int128>(span.magnitude(Unit::Millisecond)) * 1'000'000 +
-        static_cast<__int128>(span.magnitude(Unit::Microsecond)) * 1'000 + span.magnitude(Unit::Nanosecond);
-    if (span.magnitude(Unit::Hour) == 0 && span.magnitude(Unit::Minute) == 0 && sub_hour_nanos == 0) return;
+        static_cast<__int128>(span.magnitude(Unit::Microsecond)) * 1'000 +
+        span.magnitude(Unit::Nanosecond);
+    if (span.magnitude(Unit::Hour) == 0 && span.magnitude(Unit::Minute) == 0 && sub_hour_nanos == 0)
+        return;
     out += 'T';
     if (span.magnitude(Unit::Hour) != 0) {
         append_int(out, span.magnitude(Unit::Hour));
@@ -54,9 +56,9 @@ void append_span_friendly(std::string& out, const Span& span) {
         return;
     }
     constexpr std::pair<Unit, std::string_view> kDesignators[] = {
-        {Unit::Year, "y"},         {Unit::Month, "mo"},  {Unit::Week, "w"},
-        {Unit::Day, "d"},          {Unit::Hour, "h"},    {Unit::Minute, "m"},
-        {Unit::Second, "s"},       {Unit::Millisecond, "ms"}, {Unit::Microsecond, "\xC2\xB5s"},
+        {Unit::Year, "y"},        {Unit::Month, "mo"},       {Unit::Week, "w"},
+        {Unit::Day, "d"},         {Unit::Hour, "h"},         {Unit::Minute, "m"},
+        {Unit::Second, "s"},      {Unit::Millisecond, "ms"}, {Unit::Microsecond, "\xC2\xB5s"},
         {Unit::Nanosecond, "ns"},
     };
     bool first = true;
@@ -91,7 +93,9 @@ Result<std::int64_t> scan_count(Cursor& c) {
     return *value;
 }
 
-Result<Ok> set_unit(Span& span, Unit unit, std::int64_t value) { return span.set(unit, value); }
+Result<Ok> set_unit(Span& span, Unit unit, std::int64_t value) {
+    return span.set(unit, value);
+}
 
 // Spreads a fraction of one `unit` over the smaller units, largest first.
 Result<Ok> set_fraction(Span& span, Unit unit, std::int32_t fraction_nanos) {
@@ -117,13 +121,20 @@ Result<Ok> set_fraction(Span& span, Unit unit, std::int32_t fraction_nanos) {
 
 std::optional<Unit> iso_unit(char designator, bool time_part) {
     switch (to_ascii_lower(designator)) {
-        case 'y': return time_part ? std::nullopt : std::optional(Unit::Year);
-        case 'm': return time_part ? Unit::Minute : Unit::Month;
-        case 'w': return time_part ? std::nullopt : std::optional(Unit::Week);
-        case 'd': return time_part ? std::nullopt : std::optional(Unit::Day);
-        case 'h': return time_part ? std::optional(Unit::Hour) : std::nullopt;
-        case 's': return time_part ? std::optional(Unit::Second) : std::nullopt;
-        default: return std::nullopt;
+        case 'y':
+            return time_part ? std::nullopt : std::optional(Unit::Year);
+        case 'm':
+            return time_part ? Unit::Minute : Unit::Month;
+        case 'w':
+            return time_part ? std::nullopt : std::optional(Unit::Week);
+        case 'd':
+            return time_part ? std::nullopt : std::optional(Unit::Day);
+        case 'h':
+            return time_part ? std::optional(Unit::Hour) : std::nullopt;
+        case 's':
+            return time_part ? std::optional(Unit::Second) : std::nullopt;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -141,28 +152,36 @@ Result<Span> parse_iso_duration(Cursor& c, bool negative) {
             time_part = true;
             continue;
         }
-        if (fraction_seen) return unexpected(span_syntax("expected no more units after a fractional unit", c));
+        if (fraction_seen)
+            return unexpected(span_syntax("expected no more units after a fractional unit", c));
         auto count = scan_count(c);
         if (!count) return unexpected(std::move(count).error());
         std::optional<std::int32_t> fraction;
         if (c.peek() == '.' || c.peek() == ',') {
             ++c.pos;
             fraction = scan_fraction_nanos(c);
-            if (!fraction) return unexpected(span_syntax("expected one to nine digits of fraction", c));
+            if (!fraction)
+                return unexpected(span_syntax("expected one to nine digits of fraction", c));
         }
         auto unit = iso_unit(c.peek(), time_part);
-        if (!unit) return unexpected(span_syntax(time_part ? "expected a time unit designator (H, M or S)"
-                                                          : "expected a date unit designator (Y, M, W or D)", c));
+        if (!unit)
+            return unexpected(span_syntax(time_part
+                                              ? "expected a time unit designator (H, M or S)"
+                                              : "expected a date unit designator (Y, M, W or D)",
+                                          c));
         if (previous && *unit >= *previous) {
-            return unexpected(span_syntax("expected units in descending order without repetition", c));
+            return unexpected(
+                span_syntax("expected units in descending order without repetition", c));
         }
         ++c.pos;
         if (fraction && *unit < Unit::Second) {
-            return unexpected(Error::plain("fractional values are only allowed for hours, minutes or seconds"));
+            return unexpected(
+                Error::plain("fractional values are only allowed for hours, minutes or seconds"));
         }
         if (auto r = set_unit(span, *unit, *count); !r) return unexpected(std::move(r).error());
         if (fraction) {
-            if (auto r = set_fraction(span, *unit, *fraction); !r) return unexpected(std::move(r).error());
+            if (auto r = set_fraction(span, *unit, *fraction); !r)
+                return unexpected(std::move(r).error());
             fraction_seen = true;
         }
         previous = unit;
@@ -170,7 +189,8 @@ Result<Span> parse_iso_duration(Cursor& c, bool negative) {
         units_since_t = units_since_t || time_part;
     }
     if (!any_unit) return unexpected(span_syntax("expected at least one unit in duration", c));
-    if (time_part && !units_since_t) return unexpected(span_syntax("expected at least one time unit after 'T'", c));
+    if (time_part && !units_since_t)
+        return unexpected(span_syntax("expected at least one time unit after 'T'", c));
     return negative ? span.negated() : span;
 }
 
@@ -191,25 +211,61 @@ struct Label {
 
 // Every accepted label; the longest one matching at the cursor wins.
 constexpr Label kLabels[] = {
-    {"years", Unit::Year},          {"year", Unit::Year},         {"yrs", Unit::Year},
-    {"yr", Unit::Year},             {"y", Unit::Year},            {"months", Unit::Month},
-    {"month", Unit::Month},         {"mos", Unit::Month},         {"mo", Unit::Month},
-    {"weeks", Unit::Week},          {"week", Unit::Week},         {"wks", Unit::Week},
-    {"wk", Unit::Week},             {"w", Unit::Week},            {"days", Unit::Day},
-    {"day", Unit::Day},             {"d", Unit::Day},             {"hours", Unit::Hour},
-    {"hour", Unit::Hour},           {"hrs", Unit::Hour},          {"hr", Unit::Hour},
-    {"h", Unit::Hour},              {"minutes", Unit::Minute},    {"minute", Unit::Minute},
-    {"mins", Unit::Minute},         {"min", Unit::Minute},        {"m", Unit::Minute},
-    {"seconds", Unit::Second},      {"second", Unit::Second},     {"secs", Unit::Second},
-    {"sec", Unit::Second},          {"s", Unit::Second},          {"milliseconds", Unit::Millisecond},
-    {"millisecond", Unit::Millisecond}, {"millis", Unit::Millisecond}, {"milli", Unit::Millisecond},
-    {"msecs", Unit::Millisecond},   {"msec", Unit::Millisecond},  {"ms", Unit::Millisecond},
-    {"microseconds", Unit::Microsecond}, {"microsecond", Unit::Microsecond},
-    {"micros", Unit::Microsecond},  {"micro", Unit::Microsecond}, {"usecs", Unit::Microsecond},
-    {"usec", Unit::Microsecond},    {"us", Unit::Microsecond},    {"\xC2\xB5secs", Unit::Microsecond},
-    {"\xC2\xB5sec", Unit::Microsecond}, {"\xC2\xB5s", Unit::Microsecond},
-    {"nanoseconds", Unit::Nanosecond}, {"nanosecond", Unit::Nanosecond}, {"nanos", Unit::Nanosecond},
-    {"nano", Unit::Nanosecond},     {"nsecs", Unit::Nanosecond},  {"nsec", Unit::Nanosecond},
+    {"years", Unit::Year},
+    {"year", Unit::Year},
+    {"yrs", Unit::Year},
+    {"yr", Unit::Year},
+    {"y", Unit::Year},
+    {"months", Unit::Month},
+    {"month", Unit::Month},
+    {"mos", Unit::Month},
+    {"mo", Unit::Month},
+    {"weeks", Unit::Week},
+    {"week", Unit::Week},
+    {"wks", Unit::Week},
+    {"wk", Unit::Week},
+    {"w", Unit::Week},
+    {"days", Unit::Day},
+    {"day", Unit::Day},
+    {"d", Unit::Day},
+    {"hours", Unit::Hour},
+    {"hour", Unit::Hour},
+    {"hrs", Unit::Hour},
+    {"hr", Unit::Hour},
+    {"h", Unit::Hour},
+    {"minutes", Unit::Minute},
+    {"minute", Unit::Minute},
+    {"mins", Unit::Minute},
+    {"min", Unit::Minute},
+    {"m", Unit::Minute},
+    {"seconds", Unit::Second},
+    {"second", Unit::Second},
+    {"secs", Unit::Second},
+    {"sec", Unit::Second},
+    {"s", Unit::Second},
+    {"milliseconds", Unit::Millisecond},
+    {"millisecond", Unit::Millisecond},
+    {"millis", Unit::Millisecond},
+    {"milli", Unit::Millisecond},
+    {"msecs", Unit::Millisecond},
+    {"msec", Unit::Millisecond},
+    {"ms", Unit::Millisecond},
+    {"microseconds", Unit::Microsecond},
+    {"microsecond", Unit::Microsecond},
+    {"micros", Unit::Microsecond},
+    {"micro", Unit::Microsecond},
+    {"usecs", Unit::Microsecond},
+    {"usec", Unit::Microsecond},
+    {"us", Unit::Microsecond},
+    {"\xC2\xB5secs", Unit::Microsecond},
+    {"\xC2\xB5sec", Unit::Microsecond},
+    {"\xC2\xB5s", Unit::Microsecond},
+    {"nanoseconds", Unit::Nanosecond},
+    {"nanosecond", Unit::Nanosecond},
+    {"nanos", Unit::Nanosecond},
+    {"nano", Unit::Nanosecond},
+    {"nsecs", Unit::Nanosecond},
+    {"nsec", Unit::Nanosecond},
     {"ns", Unit::Nanosecond},
 };
 
@@ -217,7 +273,8 @@ std::optional<Unit> scan_label(Cursor& c) {
     const std::string_view rest = c.rest();
     const Label* best = nullptr;
     for (const Label& label : kLabels) {
-        if (rest.starts_with(label.text) && (best == nullptr || label.text.size() > best->text.size())) {
+        if (rest.starts_with(label.text) &&
+            (best == nullptr || label.text.size() > best->text.size())) {
             best = &label;
         }
     }
@@ -273,20 +330,26 @@ Result<Span> parse_friendly(Cursor& c) {
             if (c.peek() == '.' || c.peek() == ',') {
                 ++c.pos;
                 fraction = scan_fraction_nanos(c);
-                if (!fraction) return unexpected(span_syntax("expected one to nine digits of fraction", c));
+                if (!fraction)
+                    return unexpected(span_syntax("expected one to nine digits of fraction", c));
             }
             skip_spaces(c);
             auto unit = scan_label(c);
-            if (!unit) return unexpected(span_syntax("expected a unit label such as 'd', 'hours' or 'mins'", c));
+            if (!unit)
+                return unexpected(
+                    span_syntax("expected a unit label such as 'd', 'hours' or 'mins'", c));
             if (previous && *unit >= *previous) {
-                return unexpected(span_syntax("expected units in descending order without repetition", c));
+                return unexpected(
+                    span_syntax("expected units in descending order without repetition", c));
             }
             if (auto r = span.set(*unit, *count); !r) return unexpected(std::move(r).error());
             if (fraction) {
                 if (*unit > Unit::Hour) {
-                    return unexpected(Error::plain("fractional values are only allowed for hours or smaller units"));
+                    return unexpected(Error::plain(
+                        "fractional values are only allowed for hours or smaller units"));
                 }
-                if (auto r = set_fraction(span, *unit, *fraction); !r) return unexpected(std::move(r).error());
+                if (auto r = set_fraction(span, *unit, *fraction); !r)
+                    return unexpected(std::move(r).error());
                 fraction_seen = true;
             }
             previous = unit;
@@ -303,7 +366,9 @@ Result<Span> parse_friendly(Cursor& c) {
     const std::size_t before_suffix = c.pos;
     skip_spaces(c);
     if (c.rest().starts_with("ago") && c.pos > before_suffix) {
-        if (signed_prefix) return unexpected(Error::plain("a sign prefix and an 'ago' suffix cannot both be used"));
+        if (signed_prefix)
+            return unexpected(
+                Error::plain("a sign prefix and an 'ago' suffix cannot both be used"));
         c.pos += 3;
         negative = true;
     } else {
@@ -321,7 +386,8 @@ Result<Span> parse_span(std::string_view text) {
         if (c.done()) return unexpected(Error::plain("an empty string is not a valid duration"));
         const bool has_sign = c.peek() == '+' || c.peek() == '-';
         if (has_sign && c.text.size() == 1) {
-            return unexpected(Error::plain("expected a duration after the sign, but found end of input"));
+            return unexpected(
+                Error::plain("expected a duration after the sign, but found end of input"));
         }
         const char first = c.peek(has_sign ? 1 : 0);
         if (first == 'P' || first == 'p') {

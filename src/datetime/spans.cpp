@@ -10,16 +10,16 @@ constexpr std::string_view kNames[kUnitCount] = {
 };
 
 constexpr std::int64_t kLimits[kUnitCount] = {
-    INT64_MAX,                   // nanoseconds
-    631'107'417'600'000'000,     // microseconds
-    631'107'417'600'000,         // milliseconds
-    631'107'417'600,             // seconds
-    10'518'456'960,              // minutes
-    175'307'616,                 // hours
-    7'304'484,                   // days
-    1'043'497,                   // weeks
-    239'976,                     // months
-    19'998,                      // years
+    INT64_MAX,                // nanoseconds
+    631'107'417'600'000'000,  // microseconds
+    631'107'417'600'000,      // milliseconds
+    631'107'417'600,          // seconds
+    10'518'456'960,           // minutes
+    175'307'616,              // hours
+    7'304'484,                // days
+    1'043'497,                // weeks
+    239'976,                  // months
+    19'998,                   // years
 };
 
 constexpr std::int64_t kNanos[kUnitCount] = {
@@ -37,9 +37,15 @@ constexpr std::int64_t kNanos[kUnitCount] = {
 
 }  // namespace
 
-std::string_view unit_name(Unit unit) noexcept { return kNames[unit_index(unit)]; }
-std::int64_t unit_limit(Unit unit) noexcept { return kLimits[unit_index(unit)]; }
-std::int64_t unit_nanos(Unit unit) noexcept { return kNanos[unit_index(unit)]; }
+std::string_view unit_name(Unit unit) noexcept {
+    return kNames[unit_index(unit)];
+}
+std::int64_t unit_limit(Unit unit) noexcept {
+    return kLimits[unit_index(unit)];
+}
+std::int64_t unit_nanos(Unit unit) noexcept {
+    return kNanos[unit_index(unit)];
+}
 
 Result<Ok> Span::set(Unit unit, std::int64_t amount) {
     const std::int64_t limit = unit_limit(unit);
@@ -104,7 +110,8 @@ Result<Span> Span::checked_mul(std::int64_t factor) const {
         const std::int64_t limit = kLimits[i];
         if (__builtin_mul_overflow(units_[i], magnitude, &product) || product > limit) {
             const __int128 wide = static_cast<__int128>(units_[i]) * magnitude;
-            return unexpected(Error::range_wide(kNames[i], result.sign_ < 0 ? -wide : wide, -limit, limit));
+            return unexpected(
+                Error::range_wide(kNames[i], result.sign_ < 0 ? -wide : wide, -limit, limit));
         }
         result.units_[i] = product;
     }

@@ -24,7 +24,9 @@ enum class Unit : std::uint8_t {
 };
 inline constexpr int kUnitCount = 10;
 
-constexpr int unit_index(Unit unit) noexcept { return static_cast<int>(unit); }
+constexpr int unit_index(Unit unit) noexcept {
+    return static_cast<int>(unit);
+}
 // Plural lower-case name, used in messages ("years").
 std::string_view unit_name(Unit unit) noexcept;
 // Largest magnitude a span may hold in the unit.
@@ -33,12 +35,14 @@ std::int64_t unit_limit(Unit unit) noexcept;
 std::int64_t unit_nanos(Unit unit) noexcept;
 
 class Span {
-public:
+  public:
     // -1, 0 (the zero span) or 1.
     std::int8_t sign() const noexcept { return sign_; }
     bool is_zero() const noexcept { return sign_ == 0; }
     std::int64_t magnitude(Unit unit) const noexcept { return units_[unit_index(unit)]; }
-    std::int64_t get(Unit unit) const noexcept { return sign_ < 0 ? -magnitude(unit) : magnitude(unit); }
+    std::int64_t get(Unit unit) const noexcept {
+        return sign_ < 0 ? -magnitude(unit) : magnitude(unit);
+    }
 
     // Sets one unit. A negative amount makes the span negative; a zero span takes the sign of
     // the first non-zero amount; otherwise the sign stays. Beyond the unit's limit: range error.
@@ -68,7 +72,7 @@ public:
 
     friend bool operator==(const Span&, const Span&) = default;
 
-private:
+  private:
     void fix_sign_after_zeroing() noexcept;
 
     std::int8_t sign_ = 0;

@@ -37,7 +37,7 @@ Error format_error(std::string detail) {
 }
 
 class Formatter {
-public:
+  public:
     Formatter(std::string& out, const FormatFields& fields) : out_(out), fields_(fields) {}
 
     Result<Ok> run(std::string_view format) {
@@ -55,11 +55,12 @@ public:
         return Ok{};
     }
 
-private:
+  private:
     static Result<Spec> parse_spec(std::string_view format, std::size_t& i) {
         Spec spec;
         auto end_error = [] {
-            return format_error("expected to find specifier directive after '%', but found end of format string");
+            return format_error(
+                "expected to find specifier directive after '%', but found end of format string");
         };
         while (i < format.size() && (format[i] == '_' || format[i] == '-' || format[i] == '0' ||
                                      format[i] == '^' || format[i] == '#')) {
@@ -69,7 +70,8 @@ private:
             int width = 0;
             while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
                 width = width * 10 + (format[i++] - '0');
-                if (width > kMaxWidth) return unexpected(format_error("width in directive is too big (at most 255)"));
+                if (width > kMaxWidth)
+                    return unexpected(format_error("width in directive is too big (at most 255)"));
             }
             spec.width = width;
         }
@@ -80,7 +82,9 @@ private:
                 int width = 0;
                 while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
                     width = width * 10 + (format[i++] - '0');
-                    if (width > kMaxWidth) return unexpected(format_error("width in directive is too big (at most 255)"));
+                    if (width > kMaxWidth)
+                        return unexpected(
+                            format_error("width in directive is too big (at most 255)"));
                 }
                 spec.width = width;
             }
@@ -132,7 +136,8 @@ private:
         char digits[24];
         int n = 0;
         const bool negative = value < 0;
-        std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+        std::uint64_t magnitude =
+            negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
         do {
             digits[n++] = static_cast<char>('0' + magnitude % 10);
             magnitude /= 10;
@@ -150,7 +155,8 @@ private:
 
     void text(const Spec& spec, std::string_view value) {
         if (spec.width && spec.flag != '-') {
-            pad(std::min(*spec.width, kMaxFieldWidth) - static_cast<int>(value.size()), spec.flag == '0' ? '0' : ' ');
+            pad(std::min(*spec.width, kMaxFieldWidth) - static_cast<int>(value.size()),
+                spec.flag == '0' ? '0' : ' ');
         }
         for (char c : value) {
             if (spec.flag == '^' && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
@@ -227,9 +233,15 @@ private:
         auto need_date = [&]() -> bool { return date.has_value(); };
         auto need_time = [&]() -> bool { return time.has_value(); };
         switch (spec.directive) {
-            case '%': out_ += '%'; return Ok{};
-            case 'n': out_ += '\n'; return Ok{};
-            case 't': out_ += '\t'; return Ok{};
+            case '%':
+                out_ += '%';
+                return Ok{};
+            case 'n':
+                out_ += '\n';
+                return Ok{};
+            case 't':
+                out_ += '\t';
+                return Ok{};
             case 'A':
             case 'a':
                 if (!need_date()) return unexpected(missing(spec, "date to format weekday"));
@@ -269,7 +281,8 @@ private:
             case 'G':
             case 'g':
             case 'V': {
-                if (!need_date()) return unexpected(missing(spec, "date to format ISO 8601 week date"));
+                if (!need_date())
+                    return unexpected(missing(spec, "date to format ISO 8601 week date"));
                 const IsoWeekDate iso = iso_week_date(*date);
                 if (spec.directive == 'G') number(spec, iso.year, 4);
                 if (spec.directive == 'g') number(spec, (iso.year % 100 + 100) % 100, 2);
@@ -281,7 +294,8 @@ private:
                 if (!need_date()) return unexpected(missing(spec, "date to format week number"));
                 const int yday = day_of_year(*date) - 1;
                 const int sunday_based = weekday(*date) % 7;  // Sunday 0
-                const int weekday_offset = spec.directive == 'U' ? sunday_based : (sunday_based + 6) % 7;
+                const int weekday_offset =
+                    spec.directive == 'U' ? sunday_based : (sunday_based + 6) % 7;
                 number(spec, (yday + 7 - weekday_offset) / 7, 2);
                 return Ok{};
             }
@@ -325,7 +339,8 @@ private:
                 return Ok{};
             }
             case 'f':
-                if (!need_time()) return unexpected(missing(spec, "time to format fractional seconds"));
+                if (!need_time())
+                    return unexpected(missing(spec, "time to format fractional seconds"));
                 if (spec.dot) {
                     if (time->nanosecond == 0 && !spec.width) return Ok{};
                     if (spec.width && *spec.width == 0) return Ok{};
@@ -333,7 +348,8 @@ private:
                     fraction(time->nanosecond, spec.width);
                     return Ok{};
                 }
-                if (spec.width && *spec.width == 0) return unexpected(format_error("zero precision with %f is not allowed"));
+                if (spec.width && *spec.width == 0)
+                    return unexpected(format_error("zero precision with %f is not allowed"));
                 if (time->nanosecond == 0 && !spec.width) {
                     out_ += '0';
                     return Ok{};
@@ -341,16 +357,20 @@ private:
                 fraction(time->nanosecond, spec.width);
                 return Ok{};
             case 'N':
-                if (!need_time()) return unexpected(missing(spec, "time to format fractional seconds"));
-                if (spec.width && *spec.width == 0) return unexpected(format_error("zero precision with %N is not allowed"));
+                if (!need_time())
+                    return unexpected(missing(spec, "time to format fractional seconds"));
+                if (spec.width && *spec.width == 0)
+                    return unexpected(format_error("zero precision with %N is not allowed"));
                 fraction(time->nanosecond, spec.width.value_or(9));
                 return Ok{};
             case 's':
-                if (zoned == nullptr) return unexpected(missing(spec, "instant to format Unix timestamp"));
+                if (zoned == nullptr)
+                    return unexpected(missing(spec, "instant to format Unix timestamp"));
                 number(spec, zoned->instant.seconds_toward_zero(), 0);
                 return Ok{};
             case 'z':
-                if (zoned == nullptr) return unexpected(missing(spec, "offset to format time zone offset"));
+                if (zoned == nullptr)
+                    return unexpected(missing(spec, "offset to format time zone offset"));
                 offset_text(zoned->offset, spec.colons);
                 return Ok{};
             case 'Q':
@@ -365,15 +385,24 @@ private:
                 if (zoned == nullptr) return unexpected(missing(spec, "time zone abbreviation"));
                 text(spec, zoned->zone.info_at(zoned->instant.seconds).abbreviation);
                 return Ok{};
-            case 'c': return run("%Y M%m %d, %a %H:%M:%S");
-            case 'x': return run("%Y M%m %d");
-            case 'X': return run("%H:%M:%S");
-            case 'D': return run("%m/%d/%y");
-            case 'F': return run("%Y-%m-%d");
-            case 'R': return run("%H:%M");
-            case 'r': return run("%I:%M:%S %p");
-            case 'T': return run("%H:%M:%S");
-            default: break;
+            case 'c':
+                return run("%Y M%m %d, %a %H:%M:%S");
+            case 'x':
+                return run("%Y M%m %d");
+            case 'X':
+                return run("%H:%M:%S");
+            case 'D':
+                return run("%m/%d/%y");
+            case 'F':
+                return run("%Y-%m-%d");
+            case 'R':
+                return run("%H:%M");
+            case 'r':
+                return run("%I:%M:%S %p");
+            case 'T':
+                return run("%H:%M:%S");
+            default:
+                break;
         }
         std::string detail = "found unrecognized specifier directive ";
         detail += debug_quote(std::string_view(&spec.directive, 1));

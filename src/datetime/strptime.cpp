@@ -11,9 +11,13 @@ namespace orvel::datetime {
 
 namespace {
 
-Error parse_error(std::string detail) { return Error::plain("strptime parsing failed: " + detail); }
+Error parse_error(std::string detail) {
+    return Error::plain("strptime parsing failed: " + detail);
+}
 
-bool is_blank(char c) noexcept { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool is_blank(char c) noexcept {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
 
 bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) noexcept {
     if (text.size() < prefix.size()) return false;
@@ -31,7 +35,7 @@ struct Spec {
 };
 
 class Parser {
-public:
+  public:
     Parser(std::string_view text, ParsedFields& fields) : in_{text, 0}, fields_(fields) {}
 
     Result<Ok> run(std::string_view format) {
@@ -56,7 +60,7 @@ public:
     bool finished() const noexcept { return in_.done(); }
     std::string_view rest() const noexcept { return in_.rest(); }
 
-private:
+  private:
     static Result<Spec> parse_spec(std::string_view format, std::size_t& i) {
         Spec spec;
         while (i < format.size() && (format[i] == '_' || format[i] == '-' || format[i] == '0' ||
@@ -67,7 +71,8 @@ private:
             int width = 0;
             while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
                 width = width * 10 + (format[i++] - '0');
-                if (width > 255) return unexpected(parse_error("width in directive is too big (at most 255)"));
+                if (width > 255)
+                    return unexpected(parse_error("width in directive is too big (at most 255)"));
             }
             spec.width = width;
         }
@@ -81,10 +86,12 @@ private:
             ++i;
         }
         if (i >= format.size()) {
-            return unexpected(parse_error("expected to find specifier directive after '%', but found end of format string"));
+            return unexpected(parse_error(
+                "expected to find specifier directive after '%', but found end of format string"));
         }
         spec.directive = format[i++];
-        if (spec.dot && spec.directive != 'f') return unexpected(parse_error("expected 'f' after '%.'"));
+        if (spec.dot && spec.directive != 'f')
+            return unexpected(parse_error("expected 'f' after '%.'"));
         return spec;
     }
 
@@ -92,7 +99,8 @@ private:
         std::string text = "expected to match literal byte ";
         text += debug_quote(std::string_view(&expected, 1));
         text += in_.done() ? " from format string, but found end of input"
-                           : " from format string, but found " + debug_quote(in_.rest().substr(0, 1)) + " in input";
+                           : " from format string, but found " +
+                                 debug_quote(in_.rest().substr(0, 1)) + " in input";
         return parse_error(std::move(text));
     }
 
@@ -101,7 +109,8 @@ private:
         text += spec.directive;
         text += " failed: expected ";
         text += what;
-        text += in_.done() ? ", but found end of input" : ", but found " + debug_quote(in_.rest().substr(0, 1));
+        text += in_.done() ? ", but found end of input"
+                           : ", but found " + debug_quote(in_.rest().substr(0, 1));
         return parse_error(std::move(text));
     }
 
@@ -111,11 +120,13 @@ private:
         bool overflow = false;
         auto value = in_.digits(max_digits, overflow);
         if (!value) return unexpected(expected(spec, what));
-        if (overflow) return unexpected(Error::out_of_range("number too big to parse into a 64-bit integer"));
+        if (overflow)
+            return unexpected(Error::out_of_range("number too big to parse into a 64-bit integer"));
         return *value;
     }
 
-    Result<std::int64_t> signed_number(const Spec& spec, std::size_t max_digits, std::string_view what) {
+    Result<std::int64_t> signed_number(const Spec& spec, std::size_t max_digits,
+                                       std::string_view what) {
         const bool negative = in_.peek() == '-';
         if (negative || in_.peek() == '+') ++in_.pos;
         auto value = number(spec, max_digits, what);
@@ -124,7 +135,8 @@ private:
     }
 
     template <std::size_t N>
-    std::optional<int> name(const std::string_view (&full)[N], const std::string_view (&abbreviated)[N]) {
+    std::optional<int> name(const std::string_view (&full)[N],
+                            const std::string_view (&abbreviated)[N]) {
         for (std::size_t i = 0; i < N; ++i) {
             if (starts_with_ignoring_case(in_.rest(), full[i])) {
                 in_.pos += full[i].size();
@@ -143,7 +155,8 @@ private:
     // [+-]HH[MM[SS]] (colons 0), [+-]HH:MM[:SS] (1), [+-]HH:MM:SS (2), [+-]HH[:MM[:SS]] (3).
     Result<std::int32_t> offset(const Spec& spec, int colons) {
         const char sign = in_.peek();
-        if (sign != '+' && sign != '-') return unexpected(expected(spec, "'+' or '-' to begin UTC offset"));
+        if (sign != '+' && sign != '-')
+            return unexpected(expected(spec, "'+' or '-' to begin UTC offset"));
         ++in_.pos;
         auto hours = in_.fixed_digits(2);
         if (!hours) return unexpected(expected(spec, "two digit hours in UTC offset"));
@@ -152,7 +165,8 @@ private:
             const bool with_colon = colons > 0;
             if (with_colon) {
                 if (in_.peek() != ':' || !is_ascii_digit(in_.peek(1))) {
-                    if (required) return unexpected(expected(spec, "':' and two digits in UTC offset"));
+                    if (required)
+                        return unexpected(expected(spec, "':' and two digits in UTC offset"));
                     return false;
                 }
                 ++in_.pos;
@@ -221,31 +235,48 @@ private:
             case 't':
                 while (is_blank(in_.peek())) ++in_.pos;
                 return Ok{};
-            case 'Y': return store(signed_number(spec, 4, "year"), fields_.year);
-            case 'C': return store(number(spec, 2, "century"), fields_.century);
-            case 'y': return store(number(spec, 2, "two digit year"), fields_.year_of_century);
-            case 'G': return store(signed_number(spec, 4, "ISO 8601 week-based year"), fields_.iso_year);
-            case 'g': return store(number(spec, 2, "two digit ISO 8601 week-based year"), fields_.iso_year_of_century);
-            case 'm': return store(number(spec, 2, "month"), fields_.month);
-            case 'd': return store(number(spec, 2, "day"), fields_.day);
+            case 'Y':
+                return store(signed_number(spec, 4, "year"), fields_.year);
+            case 'C':
+                return store(number(spec, 2, "century"), fields_.century);
+            case 'y':
+                return store(number(spec, 2, "two digit year"), fields_.year_of_century);
+            case 'G':
+                return store(signed_number(spec, 4, "ISO 8601 week-based year"), fields_.iso_year);
+            case 'g':
+                return store(number(spec, 2, "two digit ISO 8601 week-based year"),
+                             fields_.iso_year_of_century);
+            case 'm':
+                return store(number(spec, 2, "month"), fields_.month);
+            case 'd':
+                return store(number(spec, 2, "day"), fields_.day);
             case 'e':
                 while (in_.peek() == ' ') ++in_.pos;
                 return store(number(spec, 2, "day"), fields_.day);
-            case 'j': return store(number(spec, 3, "day of year"), fields_.day_of_year);
-            case 'V': return store(number(spec, 2, "ISO 8601 week number"), fields_.iso_week);
-            case 'U': return store(number(spec, 2, "week number"), fields_.week_from_sunday);
-            case 'W': return store(number(spec, 2, "week number"), fields_.week_from_monday);
-            case 'H': return store(number(spec, 2, "hour"), fields_.hour);
+            case 'j':
+                return store(number(spec, 3, "day of year"), fields_.day_of_year);
+            case 'V':
+                return store(number(spec, 2, "ISO 8601 week number"), fields_.iso_week);
+            case 'U':
+                return store(number(spec, 2, "week number"), fields_.week_from_sunday);
+            case 'W':
+                return store(number(spec, 2, "week number"), fields_.week_from_monday);
+            case 'H':
+                return store(number(spec, 2, "hour"), fields_.hour);
             case 'k':
                 while (in_.peek() == ' ') ++in_.pos;
                 return store(number(spec, 2, "hour"), fields_.hour);
-            case 'I': return store(number(spec, 2, "hour"), fields_.hour12);
+            case 'I':
+                return store(number(spec, 2, "hour"), fields_.hour12);
             case 'l':
                 while (in_.peek() == ' ') ++in_.pos;
                 return store(number(spec, 2, "hour"), fields_.hour12);
-            case 'M': return store(number(spec, 2, "minute"), fields_.minute);
-            case 'S': return store(number(spec, 2, "second"), fields_.second);
-            case 's': return store(signed_number(spec, 19, "Unix timestamp"), fields_.timestamp);
+            case 'M':
+                return store(number(spec, 2, "minute"), fields_.minute);
+            case 'S':
+                return store(number(spec, 2, "second"), fields_.second);
+            case 's':
+                return store(signed_number(spec, 19, "Unix timestamp"), fields_.timestamp);
             case 'q': {
                 std::optional<std::int64_t> quarter;
                 return store(number(spec, 1, "quarter"), quarter);
@@ -281,7 +312,8 @@ private:
             }
             case 'p':
             case 'P':
-                if (starts_with_ignoring_case(in_.rest(), "am") || starts_with_ignoring_case(in_.rest(), "pm")) {
+                if (starts_with_ignoring_case(in_.rest(), "am") ||
+                    starts_with_ignoring_case(in_.rest(), "pm")) {
                     fields_.pm = to_ascii_lower(in_.peek()) == 'p';
                     in_.pos += 2;
                     return Ok{};
@@ -292,20 +324,27 @@ private:
                     if (!in_.eat('.')) return Ok{};
                 }
                 return fraction(spec);
-            case 'N': return fraction(spec);
+            case 'N':
+                return fraction(spec);
             case 'z': {
                 auto parsed = offset(spec, spec.colons);
                 if (!parsed) return unexpected(std::move(parsed).error());
                 fields_.offset = *parsed;
                 return Ok{};
             }
-            case 'Q': return zone_name(spec);
-            case 'D': return run("%m/%d/%y");
-            case 'F': return run("%Y-%m-%d");
-            case 'R': return run("%H:%M");
-            case 'T': return run("%H:%M:%S");
+            case 'Q':
+                return zone_name(spec);
+            case 'D':
+                return run("%m/%d/%y");
+            case 'F':
+                return run("%Y-%m-%d");
+            case 'R':
+                return run("%H:%M");
+            case 'T':
+                return run("%H:%M:%S");
             case 'Z':
-                return unexpected(parse_error("%Z cannot be parsed: time zone abbreviations are ambiguous"));
+                return unexpected(
+                    parse_error("%Z cannot be parsed: time zone abbreviations are ambiguous"));
             case 'c':
             case 'r':
             case 'x':
@@ -315,7 +354,8 @@ private:
                 text += " cannot be parsed: locale-dependent formats are not supported";
                 return unexpected(parse_error(std::move(text)));
             }
-            default: break;
+            default:
+                break;
         }
         std::string detail = "found unrecognized directive ";
         detail += debug_quote(std::string_view(&spec.directive, 1));
@@ -336,9 +376,12 @@ std::optional<std::int64_t> resolved_year(const ParsedFields& f) {
     return std::nullopt;
 }
 
-Error missing_fields(std::string_view what) { return Error::plain(std::string(what)); }
+Error missing_fields(std::string_view what) {
+    return Error::plain(std::string(what));
+}
 
-Result<Date> date_from_week_number(std::int64_t year, std::int64_t week, std::int64_t weekday, bool from_sunday) {
+Result<Date> date_from_week_number(std::int64_t year, std::int64_t week, std::int64_t weekday,
+                                   bool from_sunday) {
     auto jan1 = make_date(year, 1, 1);
     if (!jan1) return jan1;
     const std::int64_t first = epoch_day(*jan1);
@@ -373,21 +416,29 @@ Result<Date> resolve_date(const ParsedFields& f) {
     const std::optional<std::int64_t> year = resolved_year(f);
     if (year && f.month && f.day) return make_date(*year, *f.month, *f.day);
     std::optional<std::int64_t> iso_year = f.iso_year;
-    if (!iso_year && f.iso_year_of_century) iso_year = *f.iso_year_of_century + (*f.iso_year_of_century >= 69 ? 1900 : 2000);
-    if (iso_year && f.iso_week && f.weekday) return date_from_iso_week(*iso_year, *f.iso_week, *f.weekday);
+    if (!iso_year && f.iso_year_of_century)
+        iso_year = *f.iso_year_of_century + (*f.iso_year_of_century >= 69 ? 1900 : 2000);
+    if (iso_year && f.iso_week && f.weekday)
+        return date_from_iso_week(*iso_year, *f.iso_week, *f.weekday);
     if (year && f.day_of_year) {
         const std::int64_t days = is_leap_year(*year) ? 366 : 365;
-        if (*f.day_of_year < 1 || *f.day_of_year > days) return unexpected(Error::range("day-of-year", *f.day_of_year, 1, days));
+        if (*f.day_of_year < 1 || *f.day_of_year > days)
+            return unexpected(Error::range("day-of-year", *f.day_of_year, 1, days));
         auto jan1 = make_date(*year, 1, 1);
         if (!jan1) return jan1;
         return date_from_epoch_day(epoch_day(*jan1) + *f.day_of_year - 1);
     }
     if (year && f.weekday && (f.week_from_sunday || f.week_from_monday)) {
-        return f.week_from_sunday ? date_from_week_number(*year, *f.week_from_sunday, *f.weekday, true)
-                                  : date_from_week_number(*year, *f.week_from_monday, *f.weekday, false);
+        return f.week_from_sunday
+                   ? date_from_week_number(*year, *f.week_from_sunday, *f.weekday, true)
+                   : date_from_week_number(*year, *f.week_from_monday, *f.weekday, false);
     }
-    if (!year) return unexpected(missing_fields("a date requires a year, but the format did not include one"));
-    if (!f.month) return unexpected(missing_fields("a date requires a month, but the format did not include one"));
+    if (!year)
+        return unexpected(
+            missing_fields("a date requires a year, but the format did not include one"));
+    if (!f.month)
+        return unexpected(
+            missing_fields("a date requires a month, but the format did not include one"));
     return unexpected(missing_fields("a date requires a day, but the format did not include one"));
 }
 
@@ -396,8 +447,9 @@ Result<Zoned> place_with_name(const ParsedFields& f, const TimeZone& zone) {
         auto zoned = zoned_at(Instant{*f.timestamp, 0}, zone);
         if (!zoned) return zoned;
         if (f.offset && *f.offset != zoned->offset) {
-            return unexpected(Error::plain("parsed time zone offset does not match the offset of the parsed "
-                                           "time zone at the parsed timestamp"));
+            return unexpected(
+                Error::plain("parsed time zone offset does not match the offset of the parsed "
+                             "time zone at the parsed timestamp"));
         }
         return zoned;
     }
@@ -408,8 +460,9 @@ Result<Zoned> place_with_name(const ParsedFields& f, const TimeZone& zone) {
     const bool valid = *f.offset == offsets.before ||
                        (offsets.kind != LocalOffsets::Kind::Unique && *f.offset == offsets.after);
     if (!valid || offsets.kind == LocalOffsets::Kind::Gap) {
-        return unexpected(Error::plain("parsed time zone offset is not a valid offset for the parsed "
-                                       "datetime in the parsed time zone"));
+        return unexpected(
+            Error::plain("parsed time zone offset is not a valid offset for the parsed "
+                         "datetime in the parsed time zone"));
     }
     return zoned_with_offset(*dt, *f.offset, zone);
 }
@@ -433,7 +486,8 @@ Result<ParsedFields> parse_strptime(std::string_view text, std::string_view form
     Parser parser(text, fields);
     if (auto r = parser.run(format); !r) return unexpected(std::move(r).error());
     if (!parser.finished()) {
-        return unexpected(parse_error("unconsumed input remaining after parsing: " + debug_quote(parser.rest())));
+        return unexpected(
+            parse_error("unconsumed input remaining after parsing: " + debug_quote(parser.rest())));
     }
     return fields;
 }
@@ -448,13 +502,15 @@ Result<Date> fields_to_date(const ParsedFields& fields) {
 Result<Time> fields_to_time(const ParsedFields& f) {
     std::optional<std::int64_t> hour = f.hour;
     if (!hour && f.hour12) {
-        if (*f.hour12 < 1 || *f.hour12 > 12) return unexpected(Error::range("hour", *f.hour12, 1, 12));
+        if (*f.hour12 < 1 || *f.hour12 > 12)
+            return unexpected(Error::range("hour", *f.hour12, 1, 12));
         hour = *f.hour12 % 12 + (f.pm.value_or(false) ? 12 : 0);
     }
     if (!hour) {
         if (f.minute || f.second || f.nanosecond) {
-            return unexpected(missing_fields("parsing format did not include an hour directive, but did include "
-                                             "minute, second or fractional second directives"));
+            return unexpected(
+                missing_fields("parsing format did not include an hour directive, but did include "
+                               "minute, second or fractional second directives"));
         }
         return Time{};
     }
@@ -479,8 +535,9 @@ Result<Zoned> fields_to_zoned(const ParsedFields& f) {
     }
     if (f.offset) return place_with_offset(f);
     if (f.timestamp) return zoned_at(Instant{*f.timestamp, 0}, TimeZone::unknown());
-    return unexpected(missing_fields("parsing format did not include a time zone offset or an IANA time zone "
-                                     "name, which is required for a zoned datetime"));
+    return unexpected(
+        missing_fields("parsing format did not include a time zone offset or an IANA time zone "
+                       "name, which is required for a zoned datetime"));
 }
 
 std::optional<Zoned> fields_to_zoned_if_zone_given(const ParsedFields& f) {

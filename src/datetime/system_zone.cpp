@@ -17,7 +17,8 @@ namespace {
 bool scan_posix_name(Cursor& c) {
     if (c.eat('<')) {
         std::size_t count = 0;
-        while (is_ascii_alpha(c.peek()) || is_ascii_digit(c.peek()) || c.peek() == '+' || c.peek() == '-') {
+        while (is_ascii_alpha(c.peek()) || is_ascii_digit(c.peek()) || c.peek() == '+' ||
+               c.peek() == '-') {
             ++c.pos;
             ++count;
         }
@@ -79,7 +80,8 @@ std::optional<PosixZone> parse_posix_tz(std::string_view text) {
     zone.has_dst = true;
     if (c.peek() != ',' && !c.done() && !scan_posix_offset(c, 24)) return std::nullopt;
     if (c.eat(',')) {
-        if (!scan_posix_rule_date(c) || !c.eat(',') || !scan_posix_rule_date(c)) return std::nullopt;
+        if (!scan_posix_rule_date(c) || !c.eat(',') || !scan_posix_rule_date(c))
+            return std::nullopt;
     }
     if (!c.done()) return std::nullopt;
     return zone;
@@ -92,7 +94,8 @@ TimeZone zone_from_tz_value(std::string_view value) {
             // Daylight-saving rules are not evaluated: such a zone is unknown rather than wrong.
             if (posix->has_dst) return TimeZone::unknown();
             if (posix->standard_offset == 0) return TimeZone::utc();
-            if (posix->standard_offset >= -kMaxOffsetSeconds && posix->standard_offset <= kMaxOffsetSeconds) {
+            if (posix->standard_offset >= -kMaxOffsetSeconds &&
+                posix->standard_offset <= kMaxOffsetSeconds) {
                 return TimeZone::fixed(posix->standard_offset);
             }
             return TimeZone::unknown();

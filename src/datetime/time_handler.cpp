@@ -18,7 +18,9 @@ bool has_time_shape(std::string_view text) noexcept {
 
 }  // namespace
 
-std::string_view TimeHandler::type_tag() const { return kTimeTag; }
+std::string_view TimeHandler::type_tag() const {
+    return kTimeTag;
+}
 
 std::optional<core::CellValue> TimeHandler::parse_literal(std::string_view text) const {
     if (!has_time_shape(text)) return std::nullopt;
@@ -27,7 +29,8 @@ std::optional<core::CellValue> TimeHandler::parse_literal(std::string_view text)
     return pack_time(*time);
 }
 
-std::optional<core::CellValue> TimeHandler::parse_with(std::string_view text, std::string_view format) const {
+std::optional<core::CellValue> TimeHandler::parse_with(std::string_view text,
+                                                       std::string_view format) const {
     if (format.empty()) return parse_literal(text);
     auto fields = parse_strptime(text, format);
     if (!fields) return std::nullopt;
@@ -36,8 +39,12 @@ std::optional<core::CellValue> TimeHandler::parse_with(std::string_view text, st
     return pack_time(*time);
 }
 
-std::string TimeHandler::display(const core::CellValue& value) const { return std::string(value.custom_data()); }
-std::string TimeHandler::edit_repr(const core::CellValue& value) const { return display(value); }
+std::string TimeHandler::display(const core::CellValue& value) const {
+    return std::string(value.custom_data());
+}
+std::string TimeHandler::edit_repr(const core::CellValue& value) const {
+    return display(value);
+}
 
 core::BinaryOpAnswer TimeHandler::binary_op(core::BinaryOpCode op, const core::CellValue& left,
                                             const core::CellValue& right) const {
@@ -50,18 +57,21 @@ core::BinaryOpAnswer TimeHandler::binary_op(core::BinaryOpCode op, const core::C
     if (!span) return op_error(span.error());
     const bool subtract = op == core::BinaryOpCode::Sub;
     if (span->has_calendar_units()) {
-        return core::BinaryOpAnswer::error(
-            subtract ? "#VALUE! jtime - jspan: span has calendar units (years/months/weeks/days), which time "
-                       "has no anchor for"
-                     : "#VALUE! jtime + jspan: span has calendar units (years/months/weeks/days), which time "
-                       "has no anchor for");
+        return core::BinaryOpAnswer::error(subtract ? "#VALUE! jtime - jspan: span has calendar "
+                                                      "units (years/months/weeks/days), which time "
+                                                      "has no anchor for"
+                                                    : "#VALUE! jtime + jspan: span has calendar "
+                                                      "units (years/months/weeks/days), which time "
+                                                      "has no anchor for");
     }
-    return core::BinaryOpAnswer::result(pack_time(wrapping_add(*time, subtract ? span->negated() : *span)));
+    return core::BinaryOpAnswer::result(
+        pack_time(wrapping_add(*time, subtract ? span->negated() : *span)));
 }
 
 core::CompareAnswer TimeHandler::compare(core::CompareOp op, const core::CellValue& left,
                                          const core::CellValue& right) const {
-    return compare_same_tag(op, kTimeTag, left, right, parse_time, [](Time a, Time b) { return a <=> b; });
+    return compare_same_tag(op, kTimeTag, left, right, parse_time,
+                            [](Time a, Time b) { return a <=> b; });
 }
 
 std::optional<double> TimeHandler::as_number(const core::CellValue& value) const {

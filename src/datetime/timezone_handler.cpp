@@ -3,14 +3,21 @@
 
 namespace orvel::datetime {
 
-std::string_view TimeZoneHandler::type_tag() const { return kTimeZoneTag; }
+std::string_view TimeZoneHandler::type_tag() const {
+    return kTimeZoneTag;
+}
 
-std::optional<core::CellValue> TimeZoneHandler::parse_with(std::string_view, std::string_view) const {
+std::optional<core::CellValue> TimeZoneHandler::parse_with(std::string_view,
+                                                           std::string_view) const {
     return std::nullopt;
 }
 
-std::string TimeZoneHandler::display(const core::CellValue& value) const { return std::string(value.custom_data()); }
-std::string TimeZoneHandler::edit_repr(const core::CellValue& value) const { return display(value); }
+std::string TimeZoneHandler::display(const core::CellValue& value) const {
+    return std::string(value.custom_data());
+}
+std::string TimeZoneHandler::edit_repr(const core::CellValue& value) const {
+    return display(value);
+}
 
 core::CompareAnswer TimeZoneHandler::compare(core::CompareOp op, const core::CellValue& left,
                                              const core::CellValue& right) const {

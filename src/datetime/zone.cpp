@@ -22,9 +22,12 @@ std::string TimeZone::describe() const {
 std::int32_t TimeZone::offset_at(std::int64_t unix_seconds) const {
     switch (kind_) {
         case Kind::Utc:
-        case Kind::Unknown: return 0;
-        case Kind::Fixed: return fixed_offset_;
-        case Kind::Tzif: break;
+        case Kind::Unknown:
+            return 0;
+        case Kind::Fixed:
+            return fixed_offset_;
+        case Kind::Tzif:
+            break;
     }
     return static_cast<std::int32_t>(zone_->zone.At(absl::FromUnixSeconds(unix_seconds)).offset);
 }
@@ -33,12 +36,15 @@ OffsetInfo TimeZone::info_at(std::int64_t unix_seconds) const {
     OffsetInfo info;
     switch (kind_) {
         case Kind::Utc:
-        case Kind::Unknown: info.abbreviation = "UTC"; return info;
+        case Kind::Unknown:
+            info.abbreviation = "UTC";
+            return info;
         case Kind::Fixed:
             info.offset = fixed_offset_;
             append_offset_display(info.abbreviation, fixed_offset_);
             return info;
-        case Kind::Tzif: break;
+        case Kind::Tzif:
+            break;
     }
     const absl::TimeZone::CivilInfo civil = zone_->zone.At(absl::FromUnixSeconds(unix_seconds));
     info.offset = static_cast<std::int32_t>(civil.offset);
@@ -53,17 +59,23 @@ LocalOffsets TimeZone::offsets_for(const DateTime& local) const {
         result.before = result.after = kind_ == Kind::Fixed ? fixed_offset_ : 0;
         return result;
     }
-    const absl::CivilSecond civil(local.date.year, local.date.month, local.date.day, local.time.hour,
-                                  local.time.minute, local.time.second);
+    const absl::CivilSecond civil(local.date.year, local.date.month, local.date.day,
+                                  local.time.hour, local.time.minute, local.time.second);
     const absl::TimeZone::TimeInfo info = zone_->zone.At(civil);
-    const std::int64_t as_utc = civil_seconds(DateTime{local.date, Time{local.time.hour, local.time.minute,
-                                                                          local.time.second, 0}});
+    const std::int64_t as_utc = civil_seconds(
+        DateTime{local.date, Time{local.time.hour, local.time.minute, local.time.second, 0}});
     result.before = static_cast<std::int32_t>(as_utc - absl::ToUnixSeconds(info.pre));
     result.after = static_cast<std::int32_t>(as_utc - absl::ToUnixSeconds(info.post));
     switch (info.kind) {
-        case absl::TimeZone::TimeInfo::UNIQUE: result.kind = LocalOffsets::Kind::Unique; break;
-        case absl::TimeZone::TimeInfo::SKIPPED: result.kind = LocalOffsets::Kind::Gap; break;
-        case absl::TimeZone::TimeInfo::REPEATED: result.kind = LocalOffsets::Kind::Fold; break;
+        case absl::TimeZone::TimeInfo::UNIQUE:
+            result.kind = LocalOffsets::Kind::Unique;
+            break;
+        case absl::TimeZone::TimeInfo::SKIPPED:
+            result.kind = LocalOffsets::Kind::Gap;
+            break;
+        case absl::TimeZone::TimeInfo::REPEATED:
+            result.kind = LocalOffsets::Kind::Fold;
+            break;
     }
     return result;
 }

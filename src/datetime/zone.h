@@ -28,14 +28,16 @@ struct OffsetInfo {
 };
 
 class TimeZone {
-public:
+  public:
     enum class Kind : std::uint8_t { Utc, Unknown, Fixed, Tzif };
 
     TimeZone() noexcept = default;  // UTC
     static TimeZone utc() noexcept { return TimeZone(); }
     static TimeZone unknown() noexcept { return TimeZone(Kind::Unknown, 0, nullptr); }
     // `seconds` within +-kMaxOffsetSeconds.
-    static TimeZone fixed(std::int32_t seconds) noexcept { return TimeZone(Kind::Fixed, seconds, nullptr); }
+    static TimeZone fixed(std::int32_t seconds) noexcept {
+        return TimeZone(Kind::Fixed, seconds, nullptr);
+    }
     static TimeZone tzif(const TzifZone* zone) noexcept { return TimeZone(Kind::Tzif, 0, zone); }
 
     Kind kind() const noexcept { return kind_; }
@@ -49,7 +51,7 @@ public:
     OffsetInfo info_at(std::int64_t unix_seconds) const;
     LocalOffsets offsets_for(const DateTime& local) const;
 
-private:
+  private:
     TimeZone(Kind kind, std::int32_t offset, const TzifZone* zone) noexcept
         : kind_(kind), fixed_offset_(offset), zone_(zone) {}
 

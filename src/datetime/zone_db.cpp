@@ -18,7 +18,9 @@ namespace orvel::datetime {
 
 namespace {
 
-char ascii_lower(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+char ascii_lower(char c) noexcept {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
 
 bool equals_ascii_ci(std::string_view a, std::string_view b) noexcept {
     if (a.size() != b.size()) return false;
@@ -103,7 +105,8 @@ void walk(const std::string& root, const std::string& relative, int depth,
         const std::string_view leaf = entry->d_name;
         if (leaf == "." || leaf == "..") continue;
         if (depth == 0 && (leaf == "posix" || leaf == "right")) continue;
-        std::string name = relative.empty() ? std::string(leaf) : relative + "/" + std::string(leaf);
+        std::string name =
+            relative.empty() ? std::string(leaf) : relative + "/" + std::string(leaf);
         if (!is_safe_zone_name(name)) continue;
         struct stat info;
         if (::lstat((root + "/" + name).c_str(), &info) != 0) continue;
@@ -165,7 +168,9 @@ Error no_database(std::string_view name) {
 
 }  // namespace
 
-bool zone_database_available() { return !zone_index().entries.empty(); }
+bool zone_database_available() {
+    return !zone_index().entries.empty();
+}
 
 Result<TimeZone> find_zone(std::string_view name) {
     if (equals_ascii_ci(name, "UTC")) return TimeZone::utc();
@@ -173,10 +178,11 @@ Result<TimeZone> find_zone(std::string_view name) {
     const ZoneIndex& index = zone_index();
     if (index.entries.empty()) return unexpected(no_database(name));
     if (!is_safe_zone_name(name)) return unexpected(not_in_database(name));
-    auto found = std::lower_bound(index.entries.begin(), index.entries.end(), name,
-                                  [](const std::unique_ptr<IndexEntry>& entry, std::string_view key) {
-                                      return compare_ascii_ci(entry->name, key) < 0;
-                                  });
+    auto found =
+        std::lower_bound(index.entries.begin(), index.entries.end(), name,
+                         [](const std::unique_ptr<IndexEntry>& entry, std::string_view key) {
+                             return compare_ascii_ci(entry->name, key) < 0;
+                         });
     if (found == index.entries.end() || !equals_ascii_ci((*found)->name, name)) {
         return unexpected(not_in_database(name));
     }
@@ -188,7 +194,8 @@ Result<TimeZone> find_zone(std::string_view name) {
         }
     }
     IndexEntry& entry = **found;
-    std::call_once(entry.loaded, [&] { entry.zone = load_tzif(index.root + "/" + entry.name, entry.name); });
+    std::call_once(entry.loaded,
+                   [&] { entry.zone = load_tzif(index.root + "/" + entry.name, entry.name); });
     if (!entry.zone) return unexpected(not_in_database(name));
     return TimeZone::tzif(entry.zone.get());
 }

@@ -13,7 +13,8 @@ constexpr std::string_view kZonedName = "ZONED";
 ArgResult<Disambiguation> disambiguation_arg(Args args) {
     if (args.size() < 3) return Disambiguation::Compatible;
     const core::CellValue& arg = args[2];
-    if (arg.is_empty() || (arg.is_text() && arg.text_view().empty())) return Disambiguation::Compatible;
+    if (arg.is_empty() || (arg.is_text() && arg.text_view().empty()))
+        return Disambiguation::Compatible;
     if (!arg.is_text()) return fail_named(kZonedName, "disambiguation must be a string or omitted");
     std::string lowered(arg.text_view());
     for (char& c : lowered) c = to_ascii_lower(c);
@@ -21,8 +22,9 @@ ArgResult<Disambiguation> disambiguation_arg(Args args) {
     if (lowered == "earlier") return Disambiguation::Earlier;
     if (lowered == "later") return Disambiguation::Later;
     if (lowered == "reject") return Disambiguation::Reject;
-    return fail_named(kZonedName, "disambiguation must be 'compatible', 'earlier', 'later', or 'reject' (got " +
-                                      debug_quote(lowered) + ")");
+    return fail_named(kZonedName,
+                      "disambiguation must be 'compatible', 'earlier', 'later', or 'reject' (got " +
+                          debug_quote(lowered) + ")");
 }
 
 }  // namespace
@@ -33,17 +35,21 @@ Outcome timezone_fn(Args args) {
     auto zone = parse_timezone(args[0].text_view());
     if (!zone) return fail_named("TIMEZONE", zone.error().message);
     switch (zone->kind()) {
-        case TimeZone::Kind::Utc: return pack_timezone_iana("UTC");
-        case TimeZone::Kind::Fixed: return pack_timezone_offset(zone->fixed_offset());
+        case TimeZone::Kind::Utc:
+            return pack_timezone_iana("UTC");
+        case TimeZone::Kind::Fixed:
+            return pack_timezone_offset(zone->fixed_offset());
         case TimeZone::Kind::Unknown:
-        case TimeZone::Kind::Tzif: break;
+        case TimeZone::Kind::Tzif:
+            break;
     }
     if (auto name = zone->iana_name()) return pack_timezone_iana(*name);
     return pack_timezone_offset(zone->offset_at(0));
 }
 
 Outcome zoned_fn(Args args) {
-    if (args.size() != 2 && args.size() != 3) return fail("ZONED: expected 2 or 3 args (datetime, tz, [disambiguation])");
+    if (args.size() != 2 && args.size() != 3)
+        return fail("ZONED: expected 2 or 3 args (datetime, tz, [disambiguation])");
     if (!has_tag(args[0], kDateTimeTag)) return fail("ZONED: arg #1 must be a jdatetime value");
     auto local = parse_datetime(args[0].custom_data());
     if (!local) return fail_library(local.error());
@@ -54,7 +60,8 @@ Outcome zoned_fn(Args args) {
     if (*disambiguation == Disambiguation::Reject) {
         const LocalOffsets offsets = zone->offsets_for(*local);
         if (offsets.kind != LocalOffsets::Kind::Unique) {
-            return fail("ZONED: ambiguous local time (" + ambiguity_description(*local, *zone, offsets) + ")");
+            return fail("ZONED: ambiguous local time (" +
+                        ambiguity_description(*local, *zone, offsets) + ")");
         }
     }
     auto zoned = zoned_from_local(*local, *zone, *disambiguation);

@@ -7,7 +7,9 @@
 
 namespace orvel::datetime {
 
-std::string_view ZonedHandler::type_tag() const { return kZonedTag; }
+std::string_view ZonedHandler::type_tag() const {
+    return kZonedTag;
+}
 
 std::optional<core::CellValue> ZonedHandler::parse_literal(std::string_view text) const {
     if (text.size() < 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' ||
@@ -19,7 +21,8 @@ std::optional<core::CellValue> ZonedHandler::parse_literal(std::string_view text
     return pack_zoned(*zoned);
 }
 
-std::optional<core::CellValue> ZonedHandler::parse_with(std::string_view text, std::string_view format) const {
+std::optional<core::CellValue> ZonedHandler::parse_with(std::string_view text,
+                                                        std::string_view format) const {
     if (format.empty()) return parse_literal(text);
     auto fields = parse_strptime(text, format);
     if (!fields) return std::nullopt;
@@ -38,7 +41,9 @@ std::string ZonedHandler::display(const core::CellValue& value) const {
     return text;
 }
 
-std::string ZonedHandler::edit_repr(const core::CellValue& value) const { return std::string(value.custom_data()); }
+std::string ZonedHandler::edit_repr(const core::CellValue& value) const {
+    return std::string(value.custom_data());
+}
 
 core::BinaryOpAnswer ZonedHandler::binary_op(core::BinaryOpCode op, const core::CellValue& left,
                                              const core::CellValue& right) const {

@@ -53,30 +53,28 @@ TEST_P(SpanSums, BalanceUpToTheLargerLargestUnit) {
     EXPECT_EQ(iso(*sum), GetParam().sum);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, SpanSums,
-                         ::testing::Values(SumCase{"PT1H", "PT30M", "PT1H30M"},
-                                           SumCase{"PT1H", "PT90M", "PT2H30M"},
-                                           SumCase{"PT90M", "PT30M", "PT120M"},
-                                           SumCase{"P1D", "PT25H", "P2DT1H"},
-                                           SumCase{"P1M", "P1D", "P1M1D"},
-                                           SumCase{"P1M", "-P1D", "P30D"},
-                                           SumCase{"P1Y", "P13M", "P2Y1M"},
-                                           SumCase{"P1W", "P1D", "P1W1D"},
-                                           SumCase{"PT0S", "PT0S", "PT0S"},
-                                           SumCase{"-PT1H", "PT30M", "-PT30M"},
-                                           SumCase{"PT1S", "PT0.5S", "PT1.5S"}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, SpanSums,
+    ::testing::Values(SumCase{"PT1H", "PT30M", "PT1H30M"}, SumCase{"PT1H", "PT90M", "PT2H30M"},
+                      SumCase{"PT90M", "PT30M", "PT120M"}, SumCase{"P1D", "PT25H", "P2DT1H"},
+                      SumCase{"P1M", "P1D", "P1M1D"}, SumCase{"P1M", "-P1D", "P30D"},
+                      SumCase{"P1Y", "P13M", "P2Y1M"}, SumCase{"P1W", "P1D", "P1W1D"},
+                      SumCase{"PT0S", "PT0S", "PT0S"}, SumCase{"-PT1H", "PT30M", "-PT30M"},
+                      SumCase{"PT1S", "PT0.5S", "PT1.5S"}));
 
 TEST(SpanRelative, ComparesElapsedTimeFromTheRelativeDate) {
     EXPECT_EQ(*span_compare(span("P1M"), span("P31D"), kEpoch), std::strong_ordering::equal);
     EXPECT_EQ(*span_compare(span("P1D"), span("PT24H"), kEpoch), std::strong_ordering::equal);
-    EXPECT_EQ(*span_compare(span("P1M"), span("P30D"), Date{2024, 2, 1}), std::strong_ordering::less);
+    EXPECT_EQ(*span_compare(span("P1M"), span("P30D"), Date{2024, 2, 1}),
+              std::strong_ordering::less);
     EXPECT_EQ(*span_compare(span("PT1H"), span("PT59M"), kEpoch), std::strong_ordering::greater);
     EXPECT_FALSE(span_sum(span("P19998Y"), span("P1D"), kEpoch).has_value());
 }
 
 TEST(SpanRelative, ElapsedTimeCountsCalendarUnitsFromTheDate) {
     EXPECT_EQ(*span_elapsed_nanos(span("P1M"), kEpoch), __int128{2678400} * kNanosPerSecond);
-    EXPECT_EQ(*span_elapsed_nanos(span("P1M"), Date{2024, 2, 1}), __int128{2505600} * kNanosPerSecond);
+    EXPECT_EQ(*span_elapsed_nanos(span("P1M"), Date{2024, 2, 1}),
+              __int128{2505600} * kNanosPerSecond);
     EXPECT_EQ(*span_elapsed_nanos(span("P1Y"), Date{2024, 1, 1}), __int128{366} * kNanosPerDay);
     EXPECT_EQ(*span_elapsed_nanos(span("PT36H"), kEpoch), __int128{36} * 3600 * kNanosPerSecond);
     auto far = span_elapsed_nanos(span("P19998Y"), kEpoch);
@@ -128,11 +126,14 @@ TEST(TemporalPlusSpan, TimesWrapAtMidnightExactlyForHugeSpans) {
 
 TEST(TemporalPlusSpan, ZonedCalendarUnitsFollowLocalTimeClockUnitsElapsedTime) {
     const TimeZone ny = *find_zone("America/New_York");
-    const Zoned before = *zoned_from_local(DateTime{{2024, 3, 9}, {2, 30, 0, 0}}, ny, Disambiguation::Compatible);
+    const Zoned before =
+        *zoned_from_local(DateTime{{2024, 3, 9}, {2, 30, 0, 0}}, ny, Disambiguation::Compatible);
     EXPECT_EQ(iso(*add_span(before, span("P1D"))), "2024-03-10T03:30:00-04:00[America/New_York]");
     EXPECT_EQ(iso(*add_span(before, span("PT24H"))), "2024-03-10T03:30:00-04:00[America/New_York]");
-    const Zoned midnight = *zoned_from_local(DateTime{{2024, 3, 10}, {}}, ny, Disambiguation::Compatible);
-    EXPECT_EQ(iso(*add_span(midnight, span("PT24H"))), "2024-03-11T01:00:00-04:00[America/New_York]");
+    const Zoned midnight =
+        *zoned_from_local(DateTime{{2024, 3, 10}, {}}, ny, Disambiguation::Compatible);
+    EXPECT_EQ(iso(*add_span(midnight, span("PT24H"))),
+              "2024-03-11T01:00:00-04:00[America/New_York]");
     EXPECT_EQ(iso(*add_span(midnight, span("P1D"))), "2024-03-11T00:00:00-04:00[America/New_York]");
 }
 
@@ -141,9 +142,12 @@ TEST(Differences, EachKindHasItsLargestUnit) {
     EXPECT_EQ(iso(*difference(Date{2024, 1, 1}, Date{2024, 3, 1})), "-P60D");
     EXPECT_EQ(iso(*difference(Date{2024, 1, 1}, Date{2024, 1, 1})), "PT0S");
     EXPECT_EQ(iso(*difference(Time{10, 30, 0, 0}, Time{9, 0, 0, 0})), "PT1H30M");
-    EXPECT_EQ(iso(*difference(DateTime{{2024, 1, 2}, {2, 0, 0, 0}}, DateTime{{2024, 1, 1}, {}})), "P1DT2H");
-    EXPECT_EQ(iso(*difference(DateTime{{2024, 1, 1}, {}}, DateTime{{2024, 1, 2}, {2, 0, 0, 0}})), "-P1DT2H");
-    EXPECT_EQ(iso(*difference(DateTime{{2024, 1, 2}, {1, 0, 0, 0}}, DateTime{{2024, 1, 1}, {2, 0, 0, 0}})),
+    EXPECT_EQ(iso(*difference(DateTime{{2024, 1, 2}, {2, 0, 0, 0}}, DateTime{{2024, 1, 1}, {}})),
+              "P1DT2H");
+    EXPECT_EQ(iso(*difference(DateTime{{2024, 1, 1}, {}}, DateTime{{2024, 1, 2}, {2, 0, 0, 0}})),
+              "-P1DT2H");
+    EXPECT_EQ(iso(*difference(DateTime{{2024, 1, 2}, {1, 0, 0, 0}},
+                              DateTime{{2024, 1, 1}, {2, 0, 0, 0}})),
               "PT23H");
     const Zoned a = *parse_zoned("2024-01-03T00:00:00+00:00[UTC]");
     const Zoned b = *parse_zoned("2024-01-01T00:00:00+00:00[UTC]");

@@ -20,10 +20,18 @@ inline const core::Registry& package_registry() {
     return registry;
 }
 
-inline core::CellValue N(double n) { return core::CellValue::number(n); }
-inline core::CellValue T(std::string_view s) { return core::CellValue::text(s); }
-inline core::CellValue B(bool b) { return core::CellValue::boolean(b); }
-inline core::CellValue E() { return core::CellValue(); }
+inline core::CellValue N(double n) {
+    return core::CellValue::number(n);
+}
+inline core::CellValue T(std::string_view s) {
+    return core::CellValue::text(s);
+}
+inline core::CellValue B(bool b) {
+    return core::CellValue::boolean(b);
+}
+inline core::CellValue E() {
+    return core::CellValue();
+}
 inline core::CellValue C(std::string_view tag, std::string_view payload) {
     return core::CellValue::custom(tag, payload);
 }
@@ -33,9 +41,12 @@ inline std::string show(const core::Expected<core::CellValue, std::string>& resu
     if (!result) return result.error();
     const core::CellValue& v = *result;
     switch (v.kind()) {
-        case core::ValueKind::Custom: return std::string(v.custom_tag()) + ":" + std::string(v.custom_data());
-        case core::ValueKind::Text: return "'" + std::string(v.text_view()) + "'";
-        default: return v.display();
+        case core::ValueKind::Custom:
+            return std::string(v.custom_tag()) + ":" + std::string(v.custom_data());
+        case core::ValueKind::Text:
+            return "'" + std::string(v.text_view()) + "'";
+        default:
+            return v.display();
     }
 }
 

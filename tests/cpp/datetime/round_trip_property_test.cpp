@@ -19,7 +19,9 @@ std::int64_t uniform(std::mt19937_64& rng, std::int64_t low, std::int64_t high) 
     return std::uniform_int_distribution<std::int64_t>(low, high)(rng);
 }
 
-Date random_date(std::mt19937_64& rng) { return civil_from_days(uniform(rng, kMinEpochDay, kMaxEpochDay)); }
+Date random_date(std::mt19937_64& rng) {
+    return civil_from_days(uniform(rng, kMinEpochDay, kMaxEpochDay));
+}
 
 Time random_time(std::mt19937_64& rng) {
     const std::int64_t nanos = uniform(rng, 0, 3) == 0 ? uniform(rng, 0, kNanosPerDay - 1)
@@ -43,17 +45,21 @@ TEST(RoundTrips, CivilValuesSurviveTheirPayloads) {
 TEST(RoundTrips, FormattedDateTimesParseBackByTheSameFormat) {
     std::mt19937_64 rng(11);
     constexpr std::string_view kFormats[] = {"%Y-%m-%dT%H:%M:%S%.f", "%d/%m/%Y %I:%M:%S %p %N",
-                                             "%A %B %e %Y %T%.f", "%G-W%V-%u %H:%M:%S%.f", "%Y %j %k:%M:%S%.f"};
+                                             "%A %B %e %Y %T%.f", "%G-W%V-%u %H:%M:%S%.f",
+                                             "%Y %j %k:%M:%S%.f"};
     for (int i = 0; i < kRounds; ++i) {
         DateTime dt{random_date(rng), random_time(rng)};
         // Four-digit years keep every directive's width fixed.
-        if (dt.date.year < 1000) dt.date.year = static_cast<std::int32_t>(1000 + (dt.date.year % 9000 + 9000) % 9000);
-        if (dt.date.month == 2 && dt.date.day == 29 && !is_leap_year(dt.date.year)) dt.date.day = 28;
+        if (dt.date.year < 1000)
+            dt.date.year = static_cast<std::int32_t>(1000 + (dt.date.year % 9000 + 9000) % 9000);
+        if (dt.date.month == 2 && dt.date.day == 29 && !is_leap_year(dt.date.year))
+            dt.date.day = 28;
         const std::string_view format = kFormats[i % std::size(kFormats)];
         std::string text;
         ASSERT_TRUE(format_strftime(text, format, FormatFields::of(dt)).has_value());
         auto fields = parse_strptime(text, format);
-        ASSERT_TRUE(fields.has_value()) << text << " / " << format << ": " << fields.error().message;
+        ASSERT_TRUE(fields.has_value())
+            << text << " / " << format << ": " << fields.error().message;
         auto back = fields_to_datetime(*fields);
         ASSERT_TRUE(back.has_value()) << text << ": " << back.error().message;
         ASSERT_EQ(*back, dt) << text << " / " << format;
@@ -81,7 +87,8 @@ TEST(RoundTrips, SpansSurviveTheirPayloads) {
         append_span_iso(again, *back);
         ASSERT_EQ(again, text);
         ASSERT_EQ(back->clock_nanos(), span.clock_nanos()) << text;
-        for (Unit unit : {Unit::Year, Unit::Month, Unit::Week, Unit::Day, Unit::Hour, Unit::Minute}) {
+        for (Unit unit :
+             {Unit::Year, Unit::Month, Unit::Week, Unit::Day, Unit::Hour, Unit::Minute}) {
             ASSERT_EQ(back->get(unit), span.get(unit)) << text;
         }
         std::string friendly;
@@ -94,14 +101,17 @@ TEST(RoundTrips, SpansSurviveTheirPayloads) {
 
 TEST(RoundTrips, ZonedValuesKeepTheirInstantAndZone) {
     std::mt19937_64 rng(17);
-    constexpr std::string_view kZones[] = {"America/New_York", "Europe/Paris",  "Asia/Kolkata", "Australia/Lord_Howe",
-                                           "Pacific/Chatham",  "America/Sao_Paulo", "UTC",      "Africa/Monrovia"};
+    constexpr std::string_view kZones[] = {
+        "America/New_York", "Europe/Paris",      "Asia/Kolkata", "Australia/Lord_Howe",
+        "Pacific/Chatham",  "America/Sao_Paulo", "UTC",          "Africa/Monrovia"};
     for (int i = 0; i < kRounds; ++i) {
         const TimeZone zone = *find_zone(kZones[i % std::size(kZones)]);
         // Mostly the last few centuries, where the zones have their transitions.
-        const std::int64_t seconds = uniform(rng, 0, 4) == 0 ? uniform(rng, kMinInstantSecond, kMaxInstantSecond)
-                                                             : uniform(rng, -6'000'000'000, 4'000'000'000);
-        auto zoned = zoned_at(Instant{seconds, static_cast<std::int32_t>(uniform(rng, 0, 999'999'999))}, zone);
+        const std::int64_t seconds = uniform(rng, 0, 4) == 0
+                                         ? uniform(rng, kMinInstantSecond, kMaxInstantSecond)
+                                         : uniform(rng, -6'000'000'000, 4'000'000'000);
+        auto zoned = zoned_at(
+            Instant{seconds, static_cast<std::int32_t>(uniform(rng, 0, 999'999'999))}, zone);
         ASSERT_TRUE(zoned.has_value());
         const core::CellValue packed = pack_zoned(*zoned);
         auto back = parse_zoned(packed.custom_data());

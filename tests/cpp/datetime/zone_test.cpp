@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,17 +34,19 @@ class UnsafeZoneName : public ::testing::TestWithParam<std::string> {};
 TEST_P(UnsafeZoneName, IsNotFoundAndNeverOpened) {
     auto tz = find_zone(GetParam());
     ASSERT_FALSE(tz.has_value());
-    EXPECT_EQ(tz.error().message, "failed to find time zone `" + GetParam() + "` in time zone database");
+    EXPECT_EQ(tz.error().message,
+              "failed to find time zone `" + GetParam() + "` in time zone database");
     EXPECT_FALSE(tz.error().is_range);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, UnsafeZoneName,
-    ::testing::Values("/etc/passwd", "file:/etc/passwd", "../../etc/passwd", "America/../../../etc/passwd",
-                      "America//New_York", "./UTC", "America/New_York/", std::string("UTC\0x", 5),
-                      "/dev/stdin", "zone.tab", "iso3166.tab", "posix/America/New_York",
-                      "right/UTC", "Fixed/UTC+5", "UTC0", "Mars/Base", "America", std::string(300, 'a'),
-                      "Europe/Paris\n"));
+INSTANTIATE_TEST_SUITE_P(Table, UnsafeZoneName,
+                         ::testing::Values("/etc/passwd", "file:/etc/passwd", "../../etc/passwd",
+                                           "America/../../../etc/passwd", "America//New_York",
+                                           "./UTC", "America/New_York/", std::string("UTC\0x", 5),
+                                           "/dev/stdin", "zone.tab", "iso3166.tab",
+                                           "posix/America/New_York", "right/UTC", "Fixed/UTC+5",
+                                           "UTC0", "Mars/Base", "America", std::string(300, 'a'),
+                                           "Europe/Paris\n"));
 
 TEST(ZoneDatabase, FifoInsideTheDirectoryDoesNotBlock) {
     char dir_template[] = "/tmp/orvel-tzdir-XXXXXX";
@@ -112,18 +113,24 @@ TEST_P(ZonedReading, ReadsRfc9557AndWritesTheCanonicalText) {
 INSTANTIATE_TEST_SUITE_P(
     Table, ZonedReading,
     ::testing::Values(
-        ZonedCase{"2024-01-15T09:30:00-05:00[America/New_York]", "2024-01-15T09:30:00-05:00[America/New_York]"},
-        ZonedCase{"2024-01-15T09:30:00[america/new_york]", "2024-01-15T09:30:00-05:00[America/New_York]"},
-        ZonedCase{"2024-01-15T14:30:00Z[America/New_York]", "2024-01-15T09:30:00-05:00[America/New_York]"},
+        ZonedCase{"2024-01-15T09:30:00-05:00[America/New_York]",
+                  "2024-01-15T09:30:00-05:00[America/New_York]"},
+        ZonedCase{"2024-01-15T09:30:00[america/new_york]",
+                  "2024-01-15T09:30:00-05:00[America/New_York]"},
+        ZonedCase{"2024-01-15T14:30:00Z[America/New_York]",
+                  "2024-01-15T09:30:00-05:00[America/New_York]"},
         ZonedCase{"2024-06-15T12:00:00+00:00[UTC]", "2024-06-15T12:00:00+00:00[UTC]"},
         ZonedCase{"2024-06-15T12:00:00+05:30[+05:30]", "2024-06-15T12:00:00+05:30[+05:30]"},
         ZonedCase{"2024-06-15T12:00:00[+00:00]", "2024-06-15T12:00:00+00:00[UTC]"},
         ZonedCase{"2024-06-15T12:00:00Z[Etc/Unknown]", "2024-06-15T12:00:00Z[Etc/Unknown]"},
-        ZonedCase{"2024-11-03T01:30:00-05:00[America/New_York]", "2024-11-03T01:30:00-05:00[America/New_York]"},
+        ZonedCase{"2024-11-03T01:30:00-05:00[America/New_York]",
+                  "2024-11-03T01:30:00-05:00[America/New_York]"},
         ZonedCase{"2024-11-03T01:30:00-04:00[America/New_York][u-ca=iso8601]",
                   "2024-11-03T01:30:00-04:00[America/New_York]"},
-        ZonedCase{"2024-03-10T02:30:00[!America/New_York]", "2024-03-10T03:30:00-04:00[America/New_York]"},
-        ZonedCase{"1800-01-01T00:00:00-04:56[America/New_York]", "1800-01-01T00:00:00-04:56[America/New_York]"},
+        ZonedCase{"2024-03-10T02:30:00[!America/New_York]",
+                  "2024-03-10T03:30:00-04:00[America/New_York]"},
+        ZonedCase{"1800-01-01T00:00:00-04:56[America/New_York]",
+                  "1800-01-01T00:00:00-04:56[America/New_York]"},
         ZonedCase{"-009999-01-02T01:59:59+00:00[UTC]", "-009999-01-02T01:59:59+00:00[UTC]"}));
 
 class ZonedRefusal : public ::testing::TestWithParam<std::string> {};
@@ -132,15 +139,13 @@ TEST_P(ZonedRefusal, RefusesUnreadableZonedTexts) {
     EXPECT_FALSE(parse_zoned(GetParam()).has_value()) << GetParam();
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ZonedRefusal,
-                         ::testing::Values("2024-01-15T09:30:00-05:00",
-                                           "2024-01-15T09:30:00-04:00[America/New_York]",
-                                           "2024-03-10T02:30:00-05:00[America/New_York]",
-                                           "2024-01-15T09:30:00[Mars/Base]",
-                                           "2024-01-15T09:30:00[../../etc/passwd]",
-                                           "9999-12-31T23:00:00[UTC]",
-                                           "2024-01-15T09:30:00[UTC][America/New_York]",
-                                           "2024-01-15T09:30:00[UTC"));
+INSTANTIATE_TEST_SUITE_P(
+    Table, ZonedRefusal,
+    ::testing::Values("2024-01-15T09:30:00-05:00", "2024-01-15T09:30:00-04:00[America/New_York]",
+                      "2024-03-10T02:30:00-05:00[America/New_York]",
+                      "2024-01-15T09:30:00[Mars/Base]", "2024-01-15T09:30:00[../../etc/passwd]",
+                      "9999-12-31T23:00:00[UTC]", "2024-01-15T09:30:00[UTC][America/New_York]",
+                      "2024-01-15T09:30:00[UTC"));
 
 TEST(Zones, OutOfRangeInstantIsARangeError) {
     auto z = parse_zoned("9999-12-31T23:00:00[UTC]");
