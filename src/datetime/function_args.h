@@ -27,12 +27,12 @@ using FunctionBody = Outcome (*)(Args args);
 
 // A function of the package: a fixed name and a body. Exceptions never leave `call`.
 class DatetimeFn final : public core::CustomFunction {
-  public:
+public:
     DatetimeFn(std::string_view name, FunctionBody body) noexcept : name_(name), body_(body) {}
     std::string_view name() const override { return name_; }
     Outcome call(Args args) const override;
 
-  private:
+private:
     std::string_view name_;
     FunctionBody body_;
 };

@@ -7,12 +7,12 @@ namespace orvel::datetime {
 
 // One of YEARS .. SECONDS: sets its unit on a zero span.
 class UnitFn final : public core::CustomFunction {
-  public:
+public:
     UnitFn(std::string_view name, Unit unit) noexcept : name_(name), unit_(unit) {}
     std::string_view name() const override { return name_; }
     Outcome call(Args args) const override;
 
-  private:
+private:
     Outcome set_unit(Args args) const;
 
     std::string_view name_;

@@ -11,7 +11,7 @@
 namespace orvel::datetime {
 
 class ZonedHandler final : public core::CustomTypeHandler {
-  public:
+public:
     std::string_view type_tag() const override;
     std::optional<core::CellValue> parse_literal(std::string_view text) const override;
     std::optional<core::CellValue> parse_with(std::string_view text,
@@ -26,7 +26,7 @@ class ZonedHandler final : public core::CustomTypeHandler {
 };
 
 class DateTimeHandler final : public core::CustomTypeHandler {
-  public:
+public:
     std::string_view type_tag() const override;
     std::optional<core::CellValue> parse_literal(std::string_view text) const override;
     std::optional<core::CellValue> parse_with(std::string_view text,
@@ -41,7 +41,7 @@ class DateTimeHandler final : public core::CustomTypeHandler {
 };
 
 class DateHandler final : public core::CustomTypeHandler {
-  public:
+public:
     std::string_view type_tag() const override;
     std::optional<core::CellValue> parse_literal(std::string_view text) const override;
     std::optional<core::CellValue> parse_with(std::string_view text,
@@ -56,7 +56,7 @@ class DateHandler final : public core::CustomTypeHandler {
 };
 
 class TimeHandler final : public core::CustomTypeHandler {
-  public:
+public:
     std::string_view type_tag() const override;
     std::optional<core::CellValue> parse_literal(std::string_view text) const override;
     std::optional<core::CellValue> parse_with(std::string_view text,
@@ -72,7 +72,7 @@ class TimeHandler final : public core::CustomTypeHandler {
 
 // parse_with is the interface's: the literal parse, the format ignored.
 class SpanHandler final : public core::CustomTypeHandler {
-  public:
+public:
     std::string_view type_tag() const override;
     std::optional<core::CellValue> parse_literal(std::string_view text) const override;
     std::string display(const core::CellValue& value) const override;
@@ -85,10 +85,8 @@ class SpanHandler final : public core::CustomTypeHandler {
 
 // No literal, no operators, no number: "=" and "<>" on the payload bytes.
 class TimeZoneHandler final : public core::CustomTypeHandler {
-  public:
+public:
     std::string_view type_tag() const override;
-    std::optional<core::CellValue> parse_with(std::string_view text,
-                                              std::string_view format) const override;
     std::string display(const core::CellValue& value) const override;
     std::string edit_repr(const core::CellValue& value) const override;
     core::CompareAnswer compare(core::CompareOp op, const core::CellValue& left,

@@ -35,7 +35,7 @@ std::int64_t unit_limit(Unit unit) noexcept;
 std::int64_t unit_nanos(Unit unit) noexcept;
 
 class Span {
-  public:
+public:
     // -1, 0 (the zero span) or 1.
     std::int8_t sign() const noexcept { return sign_; }
     bool is_zero() const noexcept { return sign_ == 0; }
@@ -72,7 +72,7 @@ class Span {
 
     friend bool operator==(const Span&, const Span&) = default;
 
-  private:
+private:
     void fix_sign_after_zeroing() noexcept;
 
     std::int8_t sign_ = 0;

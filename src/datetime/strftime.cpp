@@ -37,7 +37,7 @@ Error format_error(std::string detail) {
 }
 
 class Formatter {
-  public:
+public:
     Formatter(std::string& out, const FormatFields& fields) : out_(out), fields_(fields) {}
 
     Result<Ok> run(std::string_view format) {
@@ -55,7 +55,7 @@ class Formatter {
         return Ok{};
     }
 
-  private:
+private:
     static Result<Spec> parse_spec(std::string_view format, std::size_t& i) {
         Spec spec;
         auto end_error = [] {

@@ -35,7 +35,7 @@ struct Spec {
 };
 
 class Parser {
-  public:
+public:
     Parser(std::string_view text, ParsedFields& fields) : in_{text, 0}, fields_(fields) {}
 
     Result<Ok> run(std::string_view format) {
@@ -60,7 +60,7 @@ class Parser {
     bool finished() const noexcept { return in_.done(); }
     std::string_view rest() const noexcept { return in_.rest(); }
 
-  private:
+private:
     static Result<Spec> parse_spec(std::string_view format, std::size_t& i) {
         Spec spec;
         while (i < format.size() && (format[i] == '_' || format[i] == '-' || format[i] == '0' ||

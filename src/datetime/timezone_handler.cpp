@@ -7,11 +7,6 @@ std::string_view TimeZoneHandler::type_tag() const {
     return kTimeZoneTag;
 }
 
-std::optional<core::CellValue> TimeZoneHandler::parse_with(std::string_view,
-                                                           std::string_view) const {
-    return std::nullopt;
-}
-
 std::string TimeZoneHandler::display(const core::CellValue& value) const {
     return std::string(value.custom_data());
 }

@@ -28,7 +28,7 @@ struct OffsetInfo {
 };
 
 class TimeZone {
-  public:
+public:
     enum class Kind : std::uint8_t { Utc, Unknown, Fixed, Tzif };
 
     TimeZone() noexcept = default;  // UTC
@@ -51,7 +51,7 @@ class TimeZone {
     OffsetInfo info_at(std::int64_t unix_seconds) const;
     LocalOffsets offsets_for(const DateTime& local) const;
 
-  private:
+private:
     TimeZone(Kind kind, std::int32_t offset, const TzifZone* zone) noexcept
         : kind_(kind), fixed_offset_(offset), zone_(zone) {}
 

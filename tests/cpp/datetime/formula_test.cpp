@@ -23,7 +23,7 @@ const core::Registry& sheet_registry() {
 
 // Cells given as raw texts, classified the way a sheet classifies its inputs.
 class Cells : public core::CellLookup {
-  public:
+public:
     Cells(std::initializer_list<std::pair<std::string_view, std::string_view>> inputs) {
         for (auto [id, text] : inputs) {
             auto ref = core::Parser::parse_cell_ref(id);
@@ -37,7 +37,7 @@ class Cells : public core::CellLookup {
     }
     CellValue cell_by_id(std::string_view) const override { return CellValue(); }
 
-  private:
+private:
     std::map<std::pair<std::uint32_t, std::uint32_t>, CellValue> cells_;
 };
 
