@@ -354,6 +354,32 @@ Returns a dict:
     {"kind": "function"|"name", "label": str, "insert": str,
      "detail": Optional[str], "documentation": Optional[str]}, ...]})doc";
 
+inline constexpr const char kSheetRegisterDatetimeDoc[] = R"doc(register_datetime($self)
+--
+
+Register the date and time package on this sheet.
+
+Adds the six `j*` datetime cell types (`jdate`, `jtime`,
+`jdatetime`, `jzoned`, `jtimezone`, `jspan`) and ~40 formula
+functions (`DATE`, `NOW`, `YEAR`, `DAYS_BETWEEN`, …) that operate
+on them. Custom values cross the Python boundary as
+`{"type_tag": str, "data": str}` dicts.
+
+Present only in builds that include the package.
+Raises `ValueError` on duplicate registration.)doc";
+
+inline constexpr const char kSheetRegisterUrlDoc[] = R"doc(register_url($self)
+--
+
+Register the URL package on this sheet. Adds
+scalar URL functions (`URL_SCHEME`, `URL_HOST`, `URL_PORT`,
+`URL_PATH`, `URL_PATH_SEGMENT`, `URL_QUERY`, `URL_FRAGMENT`,
+`URL_PARAM`, `URL_VALID`, `URL_ENCODE`, `URL_DECODE`,
+`URL_JOIN`). No new cell types — URLs are plain text.
+
+Present only in builds that include the package.
+Raises `ValueError` on duplicate registration.)doc";
+
 inline constexpr const char kSheetListFunctionsDoc[] = R"doc(list_functions($self)
 --
 

@@ -61,6 +61,8 @@ METHODS = [
     ("register_type", "(handler)"),
     ("register_function", "(name, func)"),
     ("complete", "(formula, cursor)"),
+    ("register_datetime", "()"),
+    ("register_url", "()"),
     ("list_functions", "()"),
     ("signature_help", "(formula, cursor)"),
 ]
