@@ -59,9 +59,13 @@ class TestCustomFunctionResults:
         assert got == typed and type(got) is type(typed)
 
     def test_nan_and_infinity_stay_float(self, sheet):
-        sheet.register_function("F", lambda args: args[0])
-        sheet.set_cells([("A1", "=F(1e308*10)")])
+        sheet.register_function("INF", lambda args: math.inf)
+        sheet.register_function("NAN", lambda args: math.nan)
+        sheet.set_cells([("A1", "=INF()"), ("A2", "=NAN()"), ("A3", "=-INF()")])
         assert sheet.get_typed("A1") == math.inf
+        assert math.isnan(sheet.get_typed("A2"))
+        assert sheet.get_typed("A3") == -math.inf
+        assert (sheet.get("A1"), sheet.get("A2"), sheet.get("A3")) == ("inf", "NaN", "-inf")
 
     def test_arguments_arrive_flattened(self, sheet):
         seen = []
@@ -98,7 +102,8 @@ class TestCustomFunctionResults:
         sheet.register_function("F", raising)
         sheet.set_cells([("A1", "=F()")])
         assert sheet.get("A1") == (
-            "test_nested_exception_class_keeps_its_qualified_name.<locals>.Outer.Inner: deep"
+            "TestCustomFunctionResults.test_nested_exception_class_keeps_its_qualified_name"
+            ".<locals>.Outer.Inner: deep"
         )
 
     def test_exception_whose_str_fails(self, sheet):
@@ -326,19 +331,26 @@ class TestBorrow:
         sheet.set_cells([("A2", "3")])
         assert sheet.get("A2") == "3"
 
-    def test_deep_reentry_across_sheets_is_bounded(self, sheet):
-        sheets = [sheet, orvel.Sheet()]
+    def test_reentry_through_the_other_sheet_is_refused(self, sheet):
+        other = orvel.Sheet()
+        other.register_function("BACK", lambda args: sheet.get("A1"))
+        sheet.register_function("THERE", lambda args: other.set_cells([("A1", "=BACK()")]) or
+                                other.get("A1"))
+        sheet.set_cells([("A1", "=THERE()")])
+        assert sheet.get("A1") == "RuntimeError: Already mutably borrowed"
 
-        def bounce(args):
-            depth = args[0] + 1
-            target = sheets[depth % 2]
-            target.set_cells([(f"A{depth}", f"=BOUNCE({depth})")])
-            return target.get(f"A{depth}")
+    def test_deep_reentry_is_bounded(self, sheet):
+        def nest(args):
+            inner = orvel.Sheet()
+            inner.register_function("NEST", nest)
+            inner.set_cells([("A1", "=NEST()")])
+            return inner.get("A1")
 
-        for s in sheets:
-            s.register_function("BOUNCE", bounce)
-        sheets[0].set_cells([("A1", "=BOUNCE(1)")])
-        assert "RecursionError" in sheets[0].get("A1")
+        sheet.register_function("NEST", nest)
+        sheet.set_cells([("A1", "=NEST()")])
+        assert sheet.get("A1").startswith("RecursionError: maximum recursion depth exceeded")
+        sheet.set_cells([("A2", "1")])
+        assert sheet.get("A2") == "1"
 
 
 class TestCollection:
