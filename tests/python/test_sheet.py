@@ -167,6 +167,18 @@ class TestArrays:
         assert sheet.get_array_typed(cell) is None
         assert sheet.spill_at(cell) is None
 
+    def test_arrays_without_columns(self, sheet):
+        sheet.set_cells([("A1", '=SEQUENCE(3, "NaN")'), ("B1", '=SEQUENCE(4294967295, "NaN")')])
+        assert sheet.get_array("A1") == [[], [], []]
+        assert sheet.spill_at("B1") == {"rows": 4294967295, "cols": 0}
+        for read in (sheet.get_array, sheet.get_array_typed):
+            with pytest.raises(ValueError) as caught:
+                read("B1")
+            assert str(caught.value) == (
+                "array has 4294967295 rows and no columns: "
+                "more than 100000 empty rows cannot be listed"
+            )
+
     def test_owner_of_a_plain_cell_is_none(self, sheet):
         sheet.set_cells([("A1", "5")])
         assert sheet.owner_of("A1") is None
@@ -250,3 +262,92 @@ class TestTryParse:
         assert sheet.try_parse("pair", "4/2", "%d/%m") == {"type_tag": "pair", "data": "4/2|%d/%m"}
         assert sheet.try_parse("pair", "42", "") is None
         assert sheet.try_parse("PAIR", "4/2", "") is None
+
+
+STR_PARAMETERS = [
+    # (method, arguments, index of the argument replaced by an int, its name)
+    ("try_parse", ["t", "r", "o"], 0, "type_tag"),
+    ("try_parse", ["t", "r", "o"], 2, "options"),
+    ("get", ["A1"], 0, "cell_id"),
+    ("get_typed", ["A1"], 0, "cell_id"),
+    ("get_array", ["A1"], 0, "cell_id"),
+    ("get_array_typed", ["A1"], 0, "cell_id"),
+    ("set_name", ["x", "1"], 0, "name"),
+    ("set_name", ["x", "1"], 1, "definition"),
+    ("remove_name", ["x"], 0, "name"),
+    ("get_name", ["x"], 0, "name"),
+    ("spill_at", ["A1"], 0, "cell_id"),
+    ("owner_of", ["A1"], 0, "cell_id"),
+    ("pin_value", ["A1", [["x"]]], 0, "cell_id"),
+    ("unpin_value", ["A1"], 0, "cell_id"),
+    ("is_pinned", ["A1"], 0, "cell_id"),
+    ("register_function", ["F", len], 0, "name"),
+    ("complete", ["=S", 2], 0, "formula"),
+    ("signature_help", ["=S", 2], 0, "formula"),
+]
+
+
+class TestMethodArguments:
+    @pytest.mark.parametrize("method,args,index,name", STR_PARAMETERS)
+    def test_non_str_is_a_type_error_naming_the_parameter(self, sheet, method, args, index, name):
+        args = list(args)
+        args[index] = 7
+        with pytest.raises(TypeError) as caught:
+            getattr(sheet, method)(*args)
+        assert str(caught.value) == f"argument '{name}': expected str, got int"
+
+    @pytest.mark.parametrize("method,args,index,name", STR_PARAMETERS)
+    def test_lone_surrogate_is_a_unicode_encode_error(self, sheet, method, args, index, name):
+        args = list(args)
+        args[index] = "\udfff"
+        with pytest.raises(UnicodeEncodeError):
+            getattr(sheet, method)(*args)
+
+    @pytest.mark.parametrize("method,args,index,name", STR_PARAMETERS)
+    def test_keywords_work_and_missing_arguments_are_named(self, sheet, method, args, index, name):
+        getattr(sheet, method)(**{name: args[index]}, **{
+            parameter: value
+            for parameter, value in zip(_parameters(method), args)
+            if parameter != name
+        })
+        with pytest.raises(TypeError) as caught:
+            getattr(sheet, method)()
+        assert str(caught.value).startswith(f"Sheet.{method}() missing ")
+
+    @pytest.mark.parametrize("method", ["get_all", "get_all_typed", "names", "pinned_cells",
+                                        "list_functions", "register_datetime", "register_url"])
+    def test_methods_without_parameters_refuse_arguments(self, sheet, method):
+        with pytest.raises(TypeError) as caught:
+            getattr(sheet, method)(1)
+        assert str(caught.value) == f"Sheet.{method}() takes no arguments (1 given)"
+
+    def test_surplus_and_unknown_arguments(self, sheet):
+        with pytest.raises(TypeError) as caught:
+            sheet.get("A1", "B1")
+        assert str(caught.value) == "Sheet.get() takes 1 positional argument but 2 were given"
+        with pytest.raises(TypeError) as caught:
+            sheet.get(cell="A1")
+        assert str(caught.value) == "Sheet.get() got an unexpected keyword argument 'cell'"
+
+    @pytest.mark.parametrize("cursor,exception", [(-1, OverflowError), (2**64, OverflowError),
+                                                  (1.0, TypeError), ("1", TypeError)])
+    def test_cursor_is_a_non_negative_int(self, sheet, cursor, exception):
+        with pytest.raises(exception):
+            sheet.complete("=S", cursor)
+        with pytest.raises(exception):
+            sheet.signature_help("=S", cursor)
+
+    def test_nul_in_ids_names_and_definitions(self, sheet):
+        sheet.set_cells([("A\x001", "x\x00y")])
+        assert sheet.get("A\x001") == "x\x00y"
+        assert sheet.get_all() == {"A\x001": "x\x00y"}
+        with pytest.raises(ValueError):
+            sheet.set_name("a\x00b", "1")
+        sheet.set_name("ab", "a\x00b")
+        assert sheet.get_name("AB") == "a\x00b"
+
+
+def _parameters(method):
+    import inspect
+
+    return list(inspect.signature(getattr(orvel.Sheet(), method)).parameters)
