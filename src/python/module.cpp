@@ -49,7 +49,7 @@ PyMethodDef g_functions[] = {
 };
 
 PyModuleDef g_module = {
-    PyModuleDef_HEAD_INIT, "orvel", kModuleDoc, -1, nullptr, nullptr, nullptr, nullptr, nullptr,
+    PyModuleDef_HEAD_INIT, "orvel", kModuleDoc, 0, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
 // The interpreter that first imported the module; the type object and the interned keys

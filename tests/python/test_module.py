@@ -259,3 +259,25 @@ def test_stub_matches_the_module():
     assert list(stub_methods) == [name for name, _ in METHODS]
     for name, signature in METHODS:
         assert signature_of(stub_methods[name], True) == signature, name
+
+
+@pytest.mark.parametrize("config", ["isolated", "legacy"])
+def test_sub_interpreters_cannot_import_the_module(config):
+    interpreters = pytest.importorskip("_interpreters")
+    interpreter = interpreters.create(config)
+    try:
+        failure = interpreters.exec(interpreter, "import orvel")
+    finally:
+        interpreters.destroy(interpreter)
+    assert failure is not None and failure.type.__name__ == "ImportError"
+
+
+def test_importing_again_in_the_same_interpreter_works():
+    saved = sys.modules.pop("orvel")
+    try:
+        import orvel as again
+
+        assert again.Sheet is orvel.Sheet
+        assert again.__all__ == orvel.__all__
+    finally:
+        sys.modules["orvel"] = saved
