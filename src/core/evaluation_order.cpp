@@ -16,21 +16,27 @@ std::uint64_t position_key(std::uint32_t col, std::uint32_t row) noexcept {
     return (std::uint64_t{col} << 32) | row;
 }
 
-// Collects the cells a formula waits for: each referenced cell, or with redirection the anchor
-// of the spill that filled it, when that cell has an input or a pin. Each cell is listed once
-// per formula: repeated references change neither the order nor the cycle check.
+// Collects what a formula waits for: each referenced cell, or with redirection the anchor of
+// the spill that filled it, when that cell has an input or a pin. Cells that never wait
+// themselves (no formula to evaluate) are ready from the start, in cell-list order, so only
+// the latest of them matters: it is kept as one position. Formula cells are listed, each once.
 class DependencyCollector {
 public:
-    DependencyCollector(const SheetState& state, std::uint32_t max_row, std::uint32_t max_col,
-                        bool redirect)
+    DependencyCollector(const SheetState& state, const std::vector<std::uint32_t>& position,
+                        std::uint32_t max_row, std::uint32_t max_col, bool redirect)
         : state_(state),
+          position_(position),
           max_row_(max_row),
           max_col_(max_col),
           redirect_(redirect),
           seen_(state.ids.capacity(), 0) {}
 
-    void collect(const AstNode* root, std::uint32_t stamp, std::vector<std::uint32_t>& out) {
-        out_ = &out;
+    // `latest`: the largest cell-list position of a cell without formula that the formula
+    // reads, or kNoCell; `formulas`: the cell-list positions of the formulas it reads.
+    void collect(const AstNode* root, std::uint32_t stamp, std::uint32_t& latest,
+                 std::vector<std::uint32_t>& formulas) {
+        latest_ = &latest;
+        formulas_ = &formulas;
         stamp_ = stamp;
         stack_.assign(1, root);
         while (!stack_.empty()) {
@@ -109,10 +115,16 @@ private:
                 used_redirects_ = true;
             }
         }
-        if (!(state_.flags[target] & (kHasInput | kPinned))) return;
+        const std::uint8_t flags = state_.flags[target];
+        if (!(flags & (kHasInput | kPinned))) return;
+        const std::uint32_t position = position_[target];
+        if (!(flags & kFormula) || (flags & kPinned)) {
+            if (*latest_ == kNoCell || position > *latest_) *latest_ = position;
+            return;
+        }
         if (seen_[target] == stamp_) return;
         seen_[target] = stamp_;
-        out_->push_back(target);
+        formulas_->push_back(position);
     }
 
     // Every canonical cell a range may reach: those with an input or a pin, and those that a
@@ -149,6 +161,7 @@ private:
     };
 
     const SheetState& state_;
+    const std::vector<std::uint32_t>& position_;
     const std::uint32_t max_row_;
     const std::uint32_t max_col_;
     const bool redirect_;
@@ -157,7 +170,8 @@ private:
     std::vector<const AstNode*> stack_;
     std::vector<Entry> index_;
     bool index_built_ = false;
-    std::vector<std::uint32_t>* out_ = nullptr;
+    std::uint32_t* latest_ = nullptr;
+    std::vector<std::uint32_t>* formulas_ = nullptr;
     std::uint32_t stamp_ = 0;
 };
 
@@ -198,43 +212,71 @@ EvaluationOrder build_evaluation_order(SheetState& state, bool redirect) {
         if (!state.has(cell, kHasInput)) cells.push_back(cell);
     });
     const auto n = static_cast<std::uint32_t>(cells.size());
-    std::vector<std::uint32_t> local(state.ids.capacity(), kNoCell);
-    for (std::uint32_t i = 0; i < n; ++i) local[cells[i]] = i;
+    std::vector<std::uint32_t> position(state.ids.capacity(), kNoCell);
+    for (std::uint32_t i = 0; i < n; ++i) position[cells[i]] = i;
 
-    // What each formula waits for, as positions in the cell list (CSR).
-    DependencyCollector collector(state, out.max_row, out.max_col, redirect);
+    // What each formula waits for: the latest ready-from-the-start cell, and formulas (CSR).
+    DependencyCollector collector(state, position, out.max_row, out.max_col, redirect);
+    std::vector<std::uint32_t> latest(n, kNoCell);
     std::vector<std::uint32_t> wait_start(std::size_t{n} + 1, 0);
     std::vector<std::uint32_t> waits;
-    std::vector<std::uint32_t> reached;
+    std::vector<bool> waits_for_nothing(n, true);
+    std::vector<const AstNode*> roots(n, nullptr);
     for (std::uint32_t i = 0; i < n; ++i) {
         wait_start[i] = static_cast<std::uint32_t>(waits.size());
         const std::uint32_t cell = cells[i];
         if (!state.has(cell, kFormula) || state.has(cell, kPinned)) continue;
-        const FormulaCache& formula = state.formula(cell);
-        if (!formula.root) continue;
-        reached.clear();
-        collector.collect(formula.root, i + 1, reached);
-        for (std::uint32_t target : reached) waits.push_back(local[target]);
+        roots[i] = state.formula(cell).root;
+        if (!roots[i]) continue;
+        collector.collect(roots[i], i + 1, latest[i], waits);
+        waits_for_nothing[i] = latest[i] == kNoCell && waits.size() == wait_start[i];
     }
     wait_start[n] = static_cast<std::uint32_t>(waits.size());
     out.used_redirects = collector.used_redirects();
 
-    // Who waits for each cell, grouped by the cell waited for (CSR again).
+    // A formula that waits for nothing is ready from the start as well: fold it into `latest`.
+    // In-degree: one for all ready-from-the-start cells together, one per other formula.
+    std::vector<std::uint32_t> in_degree(n, 0);
+    std::vector<std::uint32_t> kept_start(std::size_t{n} + 1, 0);
+    std::vector<std::uint32_t> kept;
     std::vector<std::uint32_t> release_start(std::size_t{n} + 1, 0);
-    for (std::uint32_t target : waits) ++release_start[target + 1];
-    for (std::uint32_t i = 0; i < n; ++i) release_start[i + 1] += release_start[i];
-    std::vector<std::uint32_t> releases(waits.size());
-    {
-        std::vector<std::uint32_t> fill(release_start.begin(), release_start.end() - 1);
-        for (std::uint32_t i = 0; i < n; ++i) {
-            for (std::uint32_t k = wait_start[i]; k < wait_start[i + 1]; ++k) {
-                releases[fill[waits[k]]++] = i;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        kept_start[i] = static_cast<std::uint32_t>(kept.size());
+        for (std::uint32_t k = wait_start[i]; k < wait_start[i + 1]; ++k) {
+            const std::uint32_t target = waits[k];
+            if (waits_for_nothing[target]) {
+                if (latest[i] == kNoCell || target > latest[i]) latest[i] = target;
+            } else {
+                kept.push_back(target);
+                ++release_start[target + 1];
             }
         }
+        in_degree[i] = static_cast<std::uint32_t>(kept.size() - kept_start[i]) +
+                       (latest[i] != kNoCell ? 1 : 0);
     }
-    std::vector<std::uint32_t> in_degree(n);
-    for (std::uint32_t i = 0; i < n; ++i) in_degree[i] = wait_start[i + 1] - wait_start[i];
+    kept_start[n] = static_cast<std::uint32_t>(kept.size());
     std::vector<std::uint32_t>().swap(waits);
+
+    // Who waits for each formula (CSR), and who is released by each ready-from-the-start cell
+    // (grouped by `latest`), both in cell-list order.
+    for (std::uint32_t i = 0; i < n; ++i) release_start[i + 1] += release_start[i];
+    std::vector<std::uint32_t> releases(release_start[n]);
+    std::vector<std::uint32_t> ready_start(std::size_t{n} + 1, 0);
+    for (std::uint32_t i = 0; i < n; ++i) {
+        if (latest[i] != kNoCell) ++ready_start[latest[i] + 1];
+    }
+    for (std::uint32_t i = 0; i < n; ++i) ready_start[i + 1] += ready_start[i];
+    std::vector<std::uint32_t> readied(ready_start[n]);
+    {
+        std::vector<std::uint32_t> fill(release_start.begin(), release_start.end() - 1);
+        std::vector<std::uint32_t> ready_fill(ready_start.begin(), ready_start.end() - 1);
+        for (std::uint32_t i = 0; i < n; ++i) {
+            for (std::uint32_t k = kept_start[i]; k < kept_start[i + 1]; ++k) {
+                releases[fill[kept[k]]++] = i;
+            }
+            if (latest[i] != kNoCell) readied[ready_fill[latest[i]]++] = i;
+        }
+    }
 
     // First in, first out; the queue's entries are the evaluation order itself.
     std::vector<std::uint32_t>& order = out.order;
@@ -242,18 +284,27 @@ EvaluationOrder build_evaluation_order(SheetState& state, bool redirect) {
     for (std::uint32_t i = 0; i < n; ++i) {
         if (in_degree[i] == 0) order.push_back(i);
     }
+    auto release = [&](const std::vector<std::uint32_t>& list, std::uint32_t from,
+                       std::uint32_t to) {
+        for (std::uint32_t k = from; k < to; ++k) {
+            if (--in_degree[list[k]] == 0) order.push_back(list[k]);
+        }
+    };
     for (std::size_t head = 0; head < order.size(); ++head) {
         const std::uint32_t ready = order[head];
-        for (std::uint32_t k = release_start[ready]; k < release_start[ready + 1]; ++k) {
-            if (--in_degree[releases[k]] == 0) order.push_back(releases[k]);
-        }
+        release(readied, ready_start[ready], ready_start[ready + 1]);
+        release(releases, release_start[ready], release_start[ready + 1]);
     }
     if (order.size() < n) {
         for (std::uint32_t i = 0; i < n; ++i) {
             if (in_degree[i] > 0) out.left_out.push_back(cells[i]);
         }
     }
-    for (std::uint32_t& position : order) position = cells[position];
+    out.roots.resize(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        out.roots[i] = roots[order[i]];
+        order[i] = cells[order[i]];
+    }
     return out;
 }
 

@@ -1,6 +1,7 @@
-// An open-addressing hash map from 64-bit keys to 32-bit slots: the (column, row) index of the
-// interned cell ids. Lookups during evaluation go through it, so it is one flat array probed
-// linearly, without nodes or per-entry allocation.
+// An open-addressing hash map from (column, row) keys to 32-bit slots: the position index of
+// the interned cell ids. Every cell a formula reads is looked up here, so it is one flat array
+// probed linearly, and a run of 16 rows of one column hashes to 16 neighbouring entries:
+// reading a column range walks memory in order instead of jumping at random.
 #pragma once
 
 #include <cstddef>
@@ -53,14 +54,20 @@ public:
     std::size_t size() const noexcept { return size_; }
 
 private:
+    static constexpr unsigned kRowBits = 4;
+    static constexpr std::uint64_t kRowMask = (1u << kRowBits) - 1;
+
     struct Entry {
         std::uint64_t key = 0;
         std::uint32_t value = kAbsent;
     };
 
     std::size_t home(std::uint64_t key) const noexcept {
-        // Fibonacci hashing spreads the (column, row) keys of neighbouring cells apart.
-        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
+        // Fibonacci hashing of the block (column, row / 16) picks a group of 16 entries; the low
+        // bits of the row pick the entry within it.
+        const std::uint64_t block = key >> kRowBits;
+        const auto group = static_cast<std::size_t>((block * 0x9E3779B97F4A7C15ull) >> shift_);
+        return ((group << kRowBits) | (key & kRowMask)) & mask_;
     }
 
     void place(std::uint64_t key, std::uint32_t value) noexcept {
@@ -70,12 +77,13 @@ private:
     }
 
     void grow() {
-        std::size_t capacity = entries_.empty() ? 16 : entries_.size() * 2;
+        std::size_t capacity = entries_.empty() ? 64 : entries_.size() * 2;
         std::vector<Entry> old;
         old.swap(entries_);
         entries_.assign(capacity, Entry{});
         mask_ = capacity - 1;
-        shift_ = 64;
+        // 64 minus the bits of a group number (the capacity's bits less the row bits).
+        shift_ = 64 + kRowBits;
         for (std::size_t c = capacity; c > 1; c >>= 1) --shift_;
         for (const Entry& e : old) {
             if (e.value != kAbsent) place(e.key, e.value);

@@ -123,7 +123,7 @@ std::optional<std::vector<std::string>> run_pass(SheetState& state, bool first_p
         if (state.has(cell, kTyped)) {
             state.set_value(cell, state.extras[cell].typed);
         } else if (!state.has(cell, kFormula)) {
-            state.set_value(cell, state.literal(cell));
+            state.write_literal(cell);
         }
     }
 
@@ -131,17 +131,18 @@ std::optional<std::vector<std::string>> run_pass(SheetState& state, bool first_p
     SheetSpills spills(state);
     Evaluator evaluator(lookup, order.max_row, order.max_col, *state.registry);
     evaluator.with_spill_resolver(&spills);
-    for (std::uint32_t cell : order.order) {
+    for (std::size_t i = 0; i < order.order.size(); ++i) {
+        const std::uint32_t cell = order.order[i];
         if (state.has(cell, kPinned)) {
             ArrayValue pinned = *state.extras[cell].pin;
             place_result(state, cell, std::move(pinned));
         } else if (state.has(cell, kFormula)) {
-            const FormulaCache& formula = state.formula(cell);
-            if (!formula.root) {
-                state.set_value(cell, formula.error);
+            const AstNode* root = order.roots[i];
+            if (!root) {
+                state.set_value(cell, state.formula(cell).error);
                 continue;
             }
-            auto result = evaluator.eval_node(formula.root);
+            auto result = evaluator.eval_node(root);
             if (result) {
                 place_result(state, cell, std::move(*result));
             } else {

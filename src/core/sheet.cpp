@@ -155,6 +155,7 @@ std::optional<SpillError> Sheet::pin_value(std::string_view anchor,
     std::uint32_t index = s.intern(anchor);
     s.extras[index].pin = std::move(pinned);
     s.flags[index] |= kPinned;
+    s.flags[index] &= static_cast<std::uint8_t>(~kLiteralValue);
     s.pins_order.insert(index);
     ++s.structure_version;
     recalculate_and_tidy();
@@ -195,7 +196,9 @@ void Sheet::make_registry_private() {
 
 std::optional<RegistryError> Sheet::register_type(Registry::HandlerPtr handler) {
     make_registry_private();
-    return state_->registry->register_type(std::move(handler));
+    auto error = state_->registry->register_type(std::move(handler));
+    if (!error) state_->forget_literals();
+    return error;
 }
 
 std::optional<RegistryError> Sheet::register_function(Registry::FunctionPtr function) {

@@ -39,6 +39,7 @@ void SheetState::set_value(std::uint32_t cell, CellValue value) {
 void SheetState::remove_value(std::uint32_t cell) {
     values[cell] = CellValue();
     values_order.erase(cell);
+    flags[cell] &= static_cast<std::uint8_t>(~kLiteralValue);
 }
 
 void SheetState::set_input(std::uint32_t cell, std::string_view text, const CellValue* typed) {
@@ -60,6 +61,8 @@ void SheetState::set_input(std::uint32_t cell, std::string_view text, const Cell
         extra.text.assign(text);
         extra.literal.reset();
         extra.formula.reset();
+    } else if (!typed) {
+        after |= before & kLiteralValue;
     }
     extra.typed = typed ? *typed : CellValue();
     flags[cell] = after;
@@ -117,12 +120,23 @@ const FormulaCache& SheetState::formula(std::uint32_t cell) {
     return f;
 }
 
-CellValue SheetState::literal(std::uint32_t cell) {
+void SheetState::write_literal(std::uint32_t cell) {
+    // Nothing else writes the value of a cell with a literal input (its text blocks spills and
+    // a pin clears the mark), so a value classified earlier is still the one to write.
+    if (has(cell, kLiteralValue)) return;
     CellExtras& extra = extras[cell];
     // A custom type may claim a text differently from one call to the next: classify afresh.
-    if (registry->has_types()) return classify_literal(extra.text, *registry);
+    if (registry->has_types()) {
+        set_value(cell, classify_literal(extra.text, *registry));
+        return;
+    }
     if (!extra.literal) extra.literal = classify_literal(extra.text, *registry);
-    return *extra.literal;
+    set_value(cell, *extra.literal);
+    flags[cell] |= kLiteralValue;
+}
+
+void SheetState::forget_literals() noexcept {
+    for (std::uint8_t& f : flags) f &= static_cast<std::uint8_t>(~kLiteralValue);
 }
 
 void SheetState::sweep() {

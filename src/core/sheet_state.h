@@ -30,6 +30,7 @@ enum CellFlag : std::uint8_t {
     kTyped = 8,        // the input is a typed value
     kFormula = 16,     // an untyped input whose text starts with "="
     kPinned = 32,      // a key of the pins
+    kLiteralValue = 64,  // the value is the classified input text, still current
 };
 
 // A formula's parse, kept while its text is unchanged, with the names substituted for one
@@ -60,6 +61,7 @@ struct EvaluationOrder {
     std::uint32_t max_row = 1;
     std::uint32_t max_col = 1;
     std::vector<std::uint32_t> order;     // every participating cell, dependencies first
+    std::vector<const AstNode*> roots;    // per entry of `order`: the formula tree to evaluate
     std::vector<std::uint32_t> left_out;  // cells that could not be ordered (a cycle)
     bool used_redirects = false;  // a reference to a spilled cell was turned to its anchor
     bool without_redirects = false;  // ordered again without them after a false cycle
@@ -111,8 +113,10 @@ struct SheetState {
     // The formula of a cell whose input is a formula, parsed on first use and resolved again
     // only when the names change.
     const FormulaCache& formula(std::uint32_t cell);
-    // The value of a non-formula text.
-    CellValue literal(std::uint32_t cell);
+    // Writes the value of a non-formula text, unless it is there already.
+    void write_literal(std::uint32_t cell);
+    // After a registration of a custom type: texts must be classified again.
+    void forget_literals() noexcept;
 
     // Frees the records of cells that hold nothing any more, once enough have accumulated.
     void sweep();

@@ -19,7 +19,7 @@ public:
     explicit Doubler(std::string name = "DOUBLE") : name_(std::move(name)) {}
     std::string_view name() const override { return name_; }
     Expected<CellValue, std::string> call(std::span<const CellValue> args) const override {
-        if (args.empty() || !args[0].is_number()) return std::string("#VALUE! number needed");
+        if (args.empty() || !args[0].is_number()) return unexpected(std::string("#VALUE! number needed"));
         return CellValue::number(args[0].as_double() * 2);
     }
 
