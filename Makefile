@@ -30,7 +30,8 @@ test-cpp: build
 	@scripts/run-cpp-tests $(BUILD)
 
 test-python: install
-	@$(PY) -m pytest -q tests/python; code=$$?; \
+	@[ -d tests/python ] || { echo "pytest: no Python tests yet"; exit 0; }; \
+	  $(PY) -m pytest -q tests/python; code=$$?; \
 	  if [ $$code -eq 5 ]; then echo "pytest: no Python tests yet"; exit 0; fi; exit $$code
 
 # The C++ tests again under AddressSanitizer and UndefinedBehaviorSanitizer.

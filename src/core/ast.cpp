@@ -19,7 +19,7 @@ void* AstArena::allocate(std::size_t bytes, std::size_t align) {
         std::size_t grown = blocks_.empty() ? kFirstBlock : std::min(kLargestBlock, last_block_ * 2);
         std::size_t size = std::max(grown, bytes + align);
         last_block_ = grown;
-        blocks_.push_back(std::make_unique<std::byte[]>(size));
+        blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(size));
         cursor_ = blocks_.back().get();
         remaining_ = size;
         pad = (align - reinterpret_cast<std::uintptr_t>(cursor_) % align) % align;

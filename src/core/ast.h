@@ -30,6 +30,11 @@ enum class NodeKind : std::uint8_t {
 
 enum class CompareOp : std::uint8_t { Eq, Ne, Lt, Le, Gt, Ge };
 
+// A call node's `builtin`: the row of the built-in table its name denotes, found once by the
+// parser so that evaluation never compares names. Nodes built elsewhere stay unresolved.
+inline constexpr std::uint8_t kBuiltinUnresolved = 0xFF;
+inline constexpr std::uint8_t kNotBuiltin = 0xFE;
+
 // One node. Which fields are meaningful depends on `kind`:
 //   Number       number
 //   Text         text (the literal's content)
@@ -42,7 +47,7 @@ enum class CompareOp : std::uint8_t { Eq, Ne, Lt, Le, Gt, Ge };
 //   Name         text = the identifier, upper-case
 //   BinaryOp     op = '+', '-', '*', '/', '^', '%' or '&'; children = {left, right}
 //   UnaryOp      op = '+' or '-'; children = {operand}
-//   FunctionCall text = name, upper-case; children = arguments
+//   FunctionCall text = name, upper-case; children = arguments; builtin = its table row
 //   ArrayLiteral rows x cols elements in children, row-major
 //   Compare      compare; children = {left, right}
 // Column numbers are 1-based and saturate at UINT32_MAX.
@@ -51,6 +56,7 @@ struct AstNode {
     char op = 0;
     CompareOp compare = CompareOp::Eq;
     bool boolean = false;
+    std::uint8_t builtin = kBuiltinUnresolved;
     std::uint32_t row = 0;
     std::uint32_t row2 = 0;
     std::uint32_t col = 0;

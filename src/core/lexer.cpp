@@ -1,5 +1,6 @@
 #include "core/lexer.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace orvel::core {
@@ -20,6 +21,15 @@ std::size_t sequence_length(std::string_view s, std::size_t at) noexcept {
         if (!is_continuation(s[at + i])) return 1;
     }
     return n;
+}
+
+// True when `word` upper-cased letter by letter is `upper_word`.
+bool equals_ascii_upper(std::string_view word, std::string_view upper_word) noexcept {
+    if (word.size() != upper_word.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (upper(word[i]) != upper_word[i]) return false;
+    }
+    return true;
 }
 
 void append_decimal(std::string& out, std::size_t n) {
@@ -64,16 +74,29 @@ void Lexer::skip_white_space() noexcept {
     }
 }
 
-Token Lexer::make_token(TokenType kind, std::string text, std::size_t byte_start,
-                        std::size_t char_start) const {
-    Token t;
-    t.text = std::move(text);
-    t.position = char_start;
-    t.length = chars_ - char_start;
-    t.kind = kind;
-    t.byte_start = byte_start;
-    t.byte_end = pos_;
-    return t;
+RawToken Lexer::make_token(TokenType kind, std::size_t byte_start, std::size_t char_start) const {
+    return RawToken{kind, char_start, chars_ - char_start, byte_start, pos_};
+}
+
+std::string token_text(TokenType kind, std::string_view source) {
+    switch (kind) {
+        case TokenType::String:
+            return source.size() >= 2 ? std::string(source.substr(1, source.size() - 2)) : "";
+        case TokenType::Number:
+            return std::string(source.substr(!source.empty() && source[0] == '$' ? 1 : 0));
+        case TokenType::CellRef:
+        case TokenType::Function:
+        case TokenType::Boolean: {
+            std::string text(source);
+            std::size_t kept = 0;
+            for (char c : source) {
+                if (c != '$') text[kept++] = upper(c);
+            }
+            text.resize(kept);
+            return text;
+        }
+        default: return std::string(source);
+    }
 }
 
 std::string Lexer::unexpected_character(std::size_t byte_at, std::size_t char_at) const {
@@ -90,6 +113,24 @@ std::string Lexer::unexpected_character(std::size_t byte_at, std::size_t char_at
 }
 
 std::variant<std::monostate, Token, std::string> Lexer::next_token() {
+    auto next = next_raw_token();
+    if (auto* raw = std::get_if<RawToken>(&next)) {
+        std::variant<std::monostate, Token, std::string> out(std::in_place_type<Token>);
+        Token& t = std::get<Token>(out);
+        t.text = token_text(raw->kind,
+                            text_.substr(raw->byte_start, raw->byte_end - raw->byte_start));
+        t.position = raw->position;
+        t.length = raw->length;
+        t.kind = raw->kind;
+        t.byte_start = raw->byte_start;
+        t.byte_end = raw->byte_end;
+        return out;
+    }
+    if (auto* message = std::get_if<std::string>(&next)) return std::move(*message);
+    return std::monostate{};
+}
+
+std::variant<std::monostate, RawToken, std::string> Lexer::next_raw_token() {
     skip_white_space();
     if (pos_ >= text_.size()) return std::monostate{};
     const char c = text_[pos_];
@@ -97,25 +138,19 @@ std::variant<std::monostate, Token, std::string> Lexer::next_token() {
     const bool has_next = pos_ + 1 < text_.size();
     const std::size_t start = pos_, char_start = chars_;
 
-    auto from_string_variant = [](std::variant<Token, std::string> r)
-        -> std::variant<std::monostate, Token, std::string> {
-        if (auto* t = std::get_if<Token>(&r)) return std::move(*t);
-        return std::move(std::get<std::string>(r));
-    };
-
     if (c == '$') {
-        if (has_next && is_letter(n)) return from_string_variant(read_identifier());
+        if (has_next && is_letter(n)) return read_identifier();
         if (has_next && is_digit(n)) return read_number();
         return "Unexpected character: $ at position " + std::to_string(char_start);
     }
     if (is_digit(c) || (c == '.' && has_next && is_digit(n))) return read_number();
-    if (c == '"' || c == '\'') return from_string_variant(read_string());
-    if (is_letter(c)) return from_string_variant(read_identifier());
+    if (c == '"' || c == '\'') return read_string();
+    if (is_letter(c)) return read_identifier();
 
     auto single = [&](TokenType kind, std::size_t len) {
         pos_ += len;
         chars_ += len;
-        return make_token(kind, std::string(text_.substr(start, len)), start, char_start);
+        return make_token(kind, start, char_start);
     };
     switch (c) {
         case '<':
@@ -141,13 +176,12 @@ std::variant<std::monostate, Token, std::string> Lexer::next_token() {
     }
 }
 
-Token Lexer::read_number() {
+RawToken Lexer::read_number() {
     const std::size_t start = pos_, char_start = chars_;
     if (text_[pos_] == '$') {
         ++pos_;
         ++chars_;
     }
-    const std::size_t run = pos_;
     bool seen_point = false;
     while (pos_ < text_.size()) {
         char c = text_[pos_];
@@ -160,11 +194,10 @@ Token Lexer::read_number() {
         ++pos_;
         ++chars_;
     }
-    return make_token(TokenType::Number, std::string(text_.substr(run, pos_ - run)), start,
-                      char_start);
+    return make_token(TokenType::Number, start, char_start);
 }
 
-std::variant<Token, std::string> Lexer::read_string() {
+std::variant<std::monostate, RawToken, std::string> Lexer::read_string() {
     const std::size_t start = pos_, char_start = chars_;
     const char quote = text_[pos_];
     std::size_t close = text_.find(quote, pos_ + 1);
@@ -173,13 +206,12 @@ std::variant<Token, std::string> Lexer::read_string() {
         pos_ = text_.size();
         return std::string("Unterminated string");
     }
-    std::string_view content = text_.substr(pos_ + 1, close - pos_ - 1);
-    chars_ += count_chars(content) + 2;
+    chars_ += count_chars(text_.substr(pos_ + 1, close - pos_ - 1)) + 2;
     pos_ = close + 1;
-    return make_token(TokenType::String, std::string(content), start, char_start);
+    return make_token(TokenType::String, start, char_start);
 }
 
-std::variant<Token, std::string> Lexer::read_identifier() {
+std::variant<std::monostate, RawToken, std::string> Lexer::read_identifier() {
     // Everything an identifier may contain is ASCII, so bytes and characters advance together.
     const std::size_t s = pos_, char_start = chars_;
     std::size_t i = s;
@@ -200,44 +232,33 @@ std::variant<Token, std::string> Lexer::read_identifier() {
     while (i < text_.size() && (is_letter(text_[i]) || is_digit(text_[i]) || text_[i] == '_')) ++i;
     const std::size_t e = i;
 
-    auto finish = [&](std::size_t end, TokenType kind, std::string text) {
+    auto finish = [&](std::size_t end, TokenType kind) {
         chars_ += end - pos_;
         pos_ = end;
-        return make_token(kind, std::move(text), s, char_start);
-    };
-    auto upper_of = [&](std::size_t from, std::size_t to, std::string& out) {
-        for (std::size_t k = from; k < to; ++k) out += upper(text_[k]);
+        return make_token(kind, s, char_start);
     };
 
     const bool has_digits = d > digit_start;
-    if (has_digits && e == d) {
-        std::string text;
-        text.reserve(d - a);
-        upper_of(a, b, text);
-        text.append(text_.substr(digit_start, d - digit_start));
-        return finish(e, TokenType::CellRef, std::move(text));
-    }
+    if (has_digits && e == d) return finish(e, TokenType::CellRef);
     if (!has_digits && e == b) {
-        std::string text;
-        upper_of(a, b, text);
-        TokenType kind = TokenType::Function;
-        if (!leading_dollar && (text == "TRUE" || text == "FALSE")) kind = TokenType::Boolean;
-        return finish(e, kind, std::move(text));
+        const std::string_view word = text_.substr(a, b - a);
+        const bool boolean = equals_ascii_upper(word, "TRUE") || equals_ascii_upper(word, "FALSE");
+        return finish(e, !leading_dollar && boolean ? TokenType::Boolean : TokenType::Function);
     }
     if (leading_dollar || row_dollar) {
         chars_ += e - pos_;
         pos_ = e;
         return "Unexpected character: $ at position " + std::to_string(char_start);
     }
-    std::string text;
-    upper_of(a, e, text);
-    return finish(e, TokenType::Function, std::move(text));
+    return finish(e, TokenType::Function);
 }
 
 Expected<std::vector<Token>, std::string> Lexer::tokenize() {
     pos_ = 0;
     chars_ = 0;
     std::vector<Token> tokens;
+    // Typical formulas hold a token per two or three characters: one allocation serves them.
+    tokens.reserve(std::min<std::size_t>(text_.size() / 2 + 2, 64));
     for (;;) {
         auto next = next_token();
         if (auto* token = std::get_if<Token>(&next)) {

@@ -44,6 +44,19 @@ struct Token {
     std::size_t byte_end = 0;
 };
 
+// A token's kind and place without its text, for callers that read the source themselves.
+struct RawToken {
+    TokenType kind = TokenType::Eof;
+    std::size_t position = 0;  // character index of the first character
+    std::size_t length = 0;    // characters covered in the source
+    std::size_t byte_start = 0;
+    std::size_t byte_end = 0;
+};
+
+// The text a token carries, rebuilt from its source characters: a string's content without its
+// quotes; for every other kind the source without "$" and with ASCII letters upper-cased.
+std::string token_text(TokenType kind, std::string_view source);
+
 class Lexer {
 public:
     explicit Lexer(std::string_view text) noexcept : text_(text) {}
@@ -61,14 +74,15 @@ public:
 
     // One token; std::monostate at the end of the text; a message on failure.
     std::variant<std::monostate, Token, std::string> next_token();
+    // The same without building the token's text.
+    std::variant<std::monostate, RawToken, std::string> next_raw_token();
 
 private:
     void skip_white_space() noexcept;
-    Token read_number();
-    std::variant<Token, std::string> read_string();
-    std::variant<Token, std::string> read_identifier();
-    Token make_token(TokenType kind, std::string text, std::size_t byte_start,
-                     std::size_t char_start) const;
+    RawToken read_number();
+    std::variant<std::monostate, RawToken, std::string> read_string();
+    std::variant<std::monostate, RawToken, std::string> read_identifier();
+    RawToken make_token(TokenType kind, std::size_t byte_start, std::size_t char_start) const;
     std::string unexpected_character(std::size_t byte_at, std::size_t char_at) const;
 
     std::string_view text_;

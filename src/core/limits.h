@@ -9,12 +9,19 @@ namespace orvel::core {
 // Largest number of cells any range, array literal, operator result or built-in result may hold.
 inline constexpr std::uint64_t kMaxCells = 100000;
 
+// Most cells `extract_refs` lists for one formula in all; a range that would pass it lists none.
+inline constexpr std::uint64_t kMaxListedCells = 1000000;
+
 // Deepest nesting of parentheses, signs, calls and array literals the parser accepts. Keeps
 // every recursive walk over a syntax tree far from the end of the C stack.
 inline constexpr std::size_t kMaxNestingDepth = 256;
 
 // Largest total of text bytes one evaluation result may hold (100 MiB).
 inline constexpr std::size_t kMaxTextBytes = std::size_t{100} * 1024 * 1024;
+
+// Largest estimate of memory one evaluation may hold in values waiting for their operator or
+// function (argument lists), so that a long argument list of large arrays cannot exhaust memory.
+inline constexpr std::size_t kMaxPendingBytes = std::size_t{1} << 30;
 
 // Last addressable row and column (both 1-based, unsigned 32-bit).
 inline constexpr std::uint32_t kMaxRow = UINT32_MAX;

@@ -40,6 +40,14 @@ void append_number(std::string& out, double value) {
         out += '0';
         return;
     }
+    // Below 2^53 an integral value's own digits are its shortest round-trip form (any shorter
+    // digit string names another representable integer), so print them directly.
+    if (magnitude < 9007199254740992.0 && magnitude == std::trunc(magnitude)) {
+        char buf[24];
+        auto res = std::to_chars(buf, buf + sizeof buf, static_cast<std::uint64_t>(magnitude));
+        out.append(buf, res.ptr);
+        return;
+    }
     // Shortest digits in scientific form: d[.ddd]e[+-]xx; the digits are then placed by hand.
     char buf[64];
     auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific);

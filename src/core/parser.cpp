@@ -4,6 +4,7 @@
 #include <charconv>
 #include <optional>
 
+#include "core/builtins.h"
 #include "core/limits.h"
 #include "core/number_text.h"
 #include "core/values.h"
@@ -347,6 +348,8 @@ Parser::Result Parser::parse_identifier() {
         }
         AstNode* node = arena_.new_node(NodeKind::FunctionCall);
         node->text = arena_.store(t.text);
+        auto row = find_builtin(t.text);
+        node->builtin = row ? static_cast<std::uint8_t>(*row) : kNotBuiltin;
         auto** children = arena_.new_child_list(args.size());
         std::copy(args.begin(), args.end(), children);
         node->child_list = children;

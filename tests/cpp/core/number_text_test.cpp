@@ -33,7 +33,13 @@ INSTANTIATE_TEST_SUITE_P(
         DisplayCase{-std::numeric_limits<double>::infinity(), "-inf"},
         DisplayCase{std::numeric_limits<double>::quiet_NaN(), "NaN"},
         DisplayCase{-std::numeric_limits<double>::quiet_NaN(), "NaN"},
-        DisplayCase{0.5, "0.5"}, DisplayCase{123.456, "123.456"}));
+        DisplayCase{0.5, "0.5"}, DisplayCase{123.456, "123.456"},
+        DisplayCase{9007199254740991.0, "9007199254740991"},
+        DisplayCase{-9007199254740991.0, "-9007199254740991"},
+        DisplayCase{9007199254740992.0, "9007199254740992"},
+        DisplayCase{9007199254740994.0, "9007199254740994"},
+        DisplayCase{1e15, "1000000000000000"}, DisplayCase{4503599627370497.0, "4503599627370497"},
+        DisplayCase{-1e22, "-10000000000000000000000"}));
 
 TEST(NumberDisplay, ExtremesArePositional) {
     EXPECT_EQ(format_number(1e300), "1" + std::string(300, '0'));

@@ -1,0 +1,309 @@
+#include "core/adjust.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <optional>
+
+#include "core/formula_rewriter.h"
+#include "core/ref_text.h"
+#include "core/values.h"
+
+namespace orvel::core {
+
+namespace {
+
+// Largest 0-based row or column a rewritten reference may name.
+constexpr std::uint64_t kLastIndex = std::uint64_t{UINT32_MAX} - 1;
+
+struct Interval {
+    std::uint32_t first;
+    std::uint32_t last;
+    friend bool operator==(const Interval&, const Interval&) = default;
+};
+
+Interval span_of(std::uint32_t a, std::uint32_t b) noexcept {
+    return {std::min(a, b), std::max(a, b)};
+}
+
+// Sorted indices, answering membership and counts below an index by binary search.
+class IndexList {
+public:
+    IndexList(const std::vector<std::uint32_t>& indices, bool keep_repeats) : sorted_(indices) {
+        std::sort(sorted_.begin(), sorted_.end());
+        if (!keep_repeats) {
+            sorted_.erase(std::unique(sorted_.begin(), sorted_.end()), sorted_.end());
+        }
+    }
+
+    bool contains(std::uint32_t x) const noexcept {
+        return std::binary_search(sorted_.begin(), sorted_.end(), x);
+    }
+    std::uint64_t count_below(std::uint32_t x) const noexcept {
+        return static_cast<std::uint64_t>(std::lower_bound(sorted_.begin(), sorted_.end(), x) -
+                                          sorted_.begin());
+    }
+    std::uint64_t count_up_to(std::uint32_t x) const noexcept {
+        return static_cast<std::uint64_t>(std::upper_bound(sorted_.begin(), sorted_.end(), x) -
+                                          sorted_.begin());
+    }
+
+    // The first and last indices of [lo, hi] that survive the deletion, each lowered by the
+    // deleted indices below it; none when the whole interval is deleted.
+    std::optional<Interval> trim(Interval range) const noexcept {
+        std::uint64_t first = range.first;
+        auto it = std::lower_bound(sorted_.begin(), sorted_.end(), range.first);
+        for (; it != sorted_.end() && *it == first; ++it) ++first;
+        if (first > range.last) return std::nullopt;
+        std::uint64_t last = range.last;
+        auto rit = std::make_reverse_iterator(
+            std::upper_bound(sorted_.begin(), sorted_.end(), range.last));
+        for (; rit != sorted_.rend() && *rit == last; ++rit) --last;
+        const auto f = static_cast<std::uint32_t>(first), l = static_cast<std::uint32_t>(last);
+        return Interval{static_cast<std::uint32_t>(f - count_below(f)),
+                        static_cast<std::uint32_t>(l - count_below(l))};
+    }
+
+private:
+    std::vector<std::uint32_t> sorted_;
+};
+
+void write_ref_error(std::string& out) { out += kRefError; }
+
+class DeletionAdjuster {
+public:
+    DeletionAdjuster(std::string_view body, const Deletion& d)
+        : body_(body), cols_(d.deleted_cols, false), rows_(d.deleted_rows, false) {}
+
+    void operator()(const TokenRef& ref, FormulaRewriter& out) const {
+        switch (ref.kind) {
+            case RefKind::Cell:
+            case RefKind::Spill:
+                cell(*ref.first, out);
+                break;
+            case RefKind::Range:
+                range(*ref.first, *ref.last, out);
+                break;
+            case RefKind::WholeColumn:
+                lines(ref, whole_column_index(body_, *ref.first),
+                      whole_column_index(body_, *ref.last), cols_, append_column, out);
+                break;
+            case RefKind::WholeRow:
+                lines(ref, whole_row_index(body_, *ref.first), whole_row_index(body_, *ref.last),
+                      rows_, append_row, out);
+                break;
+            case RefKind::Name:
+                break;
+        }
+    }
+
+private:
+    void cell(const RawToken& token, FormulaRewriter& out) const {
+        auto at = cell_index(body_, token);
+        if (!at) return;
+        if (cols_.contains(at->col) || rows_.contains(at->row)) {
+            write_ref_error(out.replace(token));
+            return;
+        }
+        const CellIndex moved{static_cast<std::uint32_t>(at->col - cols_.count_below(at->col)),
+                              static_cast<std::uint32_t>(at->row - rows_.count_below(at->row))};
+        if (moved.col == at->col && moved.row == at->row) return;
+        append_cell(out.replace(token), moved);
+    }
+
+    void range(const RawToken& first, const RawToken& last, FormulaRewriter& out) const {
+        auto a = cell_index(body_, first), b = cell_index(body_, last);
+        if (!a || !b) return;
+        const Interval old_cols = span_of(a->col, b->col), old_rows = span_of(a->row, b->row);
+        auto cols = cols_.trim(old_cols);
+        auto rows = rows_.trim(old_rows);
+        if (!cols || !rows) {
+            write_ref_error(out.replace(first, last));
+            return;
+        }
+        if (*cols == old_cols && *rows == old_rows) return;
+        std::string& text = out.replace(first, last);
+        append_cell(text, {cols->first, rows->first});
+        text += ':';
+        append_cell(text, {cols->last, rows->last});
+    }
+
+    static void lines(const TokenRef& ref, std::optional<std::uint32_t> a,
+                      std::optional<std::uint32_t> b, const IndexList& deleted,
+                      void (*write)(std::string&, std::uint32_t), FormulaRewriter& out) {
+        if (!a || !b) return;
+        const Interval old = span_of(*a, *b);
+        auto kept = deleted.trim(old);
+        if (!kept) {
+            write_ref_error(out.replace(*ref.first, *ref.last));
+            return;
+        }
+        if (*kept == old) return;
+        std::string& text = out.replace(*ref.first, *ref.last);
+        write(text, kept->first);
+        text += ':';
+        write(text, kept->last);
+    }
+
+    std::string_view body_;
+    IndexList cols_;
+    IndexList rows_;
+};
+
+class DeletionMarker {
+public:
+    DeletionMarker(std::string_view body, const Deletion& d)
+        : body_(body), cols_(d.deleted_cols, false), rows_(d.deleted_rows, false) {}
+
+    void operator()(const TokenRef& ref, FormulaRewriter& out) const {
+        switch (ref.kind) {
+            case RefKind::Cell:
+            case RefKind::Spill:
+                if (cell_deleted(*ref.first)) write_ref_error(out.replace(*ref.first));
+                break;
+            case RefKind::Range:
+                ends(ref, cell_deleted(*ref.first), cell_deleted(*ref.last), out);
+                break;
+            case RefKind::WholeColumn:
+                ends(ref, in(cols_, whole_column_index(body_, *ref.first)),
+                     in(cols_, whole_column_index(body_, *ref.last)), out);
+                break;
+            case RefKind::WholeRow:
+                ends(ref, in(rows_, whole_row_index(body_, *ref.first)),
+                     in(rows_, whole_row_index(body_, *ref.last)), out);
+                break;
+            case RefKind::Name:
+                break;
+        }
+    }
+
+private:
+    static bool in(const IndexList& deleted, std::optional<std::uint32_t> index) noexcept {
+        return index && deleted.contains(*index);
+    }
+
+    bool cell_deleted(const RawToken& token) const {
+        auto at = cell_index(body_, token);
+        return at && (cols_.contains(at->col) || rows_.contains(at->row));
+    }
+
+    static void ends(const TokenRef& ref, bool first, bool last, FormulaRewriter& out) {
+        if (first && last) {
+            write_ref_error(out.replace(*ref.first, *ref.last));
+        } else if (first) {
+            write_ref_error(out.replace(*ref.first));
+        } else if (last) {
+            write_ref_error(out.replace(*ref.last));
+        }
+    }
+
+    std::string_view body_;
+    IndexList cols_;
+    IndexList rows_;
+};
+
+class InsertionAdjuster {
+public:
+    InsertionAdjuster(std::string_view body, const Deletion& inserted)
+        : body_(body), cols_(inserted.deleted_cols, true), rows_(inserted.deleted_rows, true) {}
+
+    void operator()(const TokenRef& ref, FormulaRewriter& out) const {
+        switch (ref.kind) {
+            case RefKind::Cell:
+            case RefKind::Spill:
+                cell(*ref.first, out);
+                break;
+            case RefKind::Range:
+                range(*ref.first, *ref.last, out);
+                break;
+            case RefKind::WholeColumn:
+                lines(ref, whole_column_index(body_, *ref.first),
+                      whole_column_index(body_, *ref.last), cols_, append_column, out);
+                break;
+            case RefKind::WholeRow:
+                lines(ref, whole_row_index(body_, *ref.first), whole_row_index(body_, *ref.last),
+                      rows_, append_row, out);
+                break;
+            case RefKind::Name:
+                break;
+        }
+    }
+
+private:
+    // Every insertion at or before an index pushes it outward; 64 bits hold the overshoot.
+    static std::uint64_t pushed(const IndexList& inserted, std::uint32_t index) noexcept {
+        return index + inserted.count_up_to(index);
+    }
+
+    void cell(const RawToken& token, FormulaRewriter& out) const {
+        auto at = cell_index(body_, token);
+        if (!at) return;
+        const std::uint64_t col = pushed(cols_, at->col), row = pushed(rows_, at->row);
+        if (col == at->col && row == at->row) return;
+        std::string& text = out.replace(token);
+        if (col > kLastIndex || row > kLastIndex) return write_ref_error(text);
+        append_cell(text, {static_cast<std::uint32_t>(col), static_cast<std::uint32_t>(row)},
+                    cell_markers(body_, token));
+    }
+
+    void range(const RawToken& first, const RawToken& last, FormulaRewriter& out) const {
+        auto a = cell_index(body_, first), b = cell_index(body_, last);
+        if (!a || !b) return;
+        const std::uint64_t a_col = pushed(cols_, a->col), a_row = pushed(rows_, a->row);
+        const std::uint64_t b_col = pushed(cols_, b->col), b_row = pushed(rows_, b->row);
+        if (a_col == a->col && a_row == a->row && b_col == b->col && b_row == b->row) return;
+        std::string& text = out.replace(first, last);
+        if (std::max({a_col, a_row, b_col, b_row}) > kLastIndex) return write_ref_error(text);
+        append_cell(text, {static_cast<std::uint32_t>(a_col), static_cast<std::uint32_t>(a_row)},
+                    cell_markers(body_, first));
+        text += ':';
+        append_cell(text, {static_cast<std::uint32_t>(b_col), static_cast<std::uint32_t>(b_row)},
+                    cell_markers(body_, last));
+    }
+
+    void lines(const TokenRef& ref, std::optional<std::uint32_t> a, std::optional<std::uint32_t> b,
+               const IndexList& inserted, void (*write)(std::string&, std::uint32_t),
+               FormulaRewriter& out) const {
+        if (!a || !b) return;
+        const std::uint64_t first = pushed(inserted, *a), last = pushed(inserted, *b);
+        if (first == *a && last == *b) return;
+        std::string& text = out.replace(*ref.first, *ref.last);
+        if (std::max(first, last) > kLastIndex) return write_ref_error(text);
+        if (starts_with_dollar(body_, *ref.first)) text += '$';
+        write(text, static_cast<std::uint32_t>(first));
+        text += ':';
+        if (starts_with_dollar(body_, *ref.last)) text += '$';
+        write(text, static_cast<std::uint32_t>(last));
+    }
+
+    std::string_view body_;
+    IndexList cols_;
+    IndexList rows_;
+};
+
+}  // namespace
+
+std::string adjust_refs_for_deletion(std::string_view formula, const Deletion& deletion) {
+    if (deletion.deleted_cols.empty() && deletion.deleted_rows.empty()) {
+        return std::string(formula);
+    }
+    if (formula.empty() || formula[0] != '=') return std::string(formula);
+    return rewrite_references(formula, DeletionAdjuster(formula.substr(1), deletion));
+}
+
+std::string rewrite_refs_for_deletion(std::string_view formula, const Deletion& deletion) {
+    if (deletion.deleted_cols.empty() && deletion.deleted_rows.empty()) {
+        return std::string(formula);
+    }
+    if (formula.empty() || formula[0] != '=') return std::string(formula);
+    return rewrite_references(formula, DeletionMarker(formula.substr(1), deletion));
+}
+
+std::string adjust_refs_for_insertion(std::string_view formula, const Deletion& inserted) {
+    if (inserted.deleted_cols.empty() && inserted.deleted_rows.empty()) {
+        return std::string(formula);
+    }
+    if (formula.empty() || formula[0] != '=') return std::string(formula);
+    return rewrite_references(formula, InsertionAdjuster(formula.substr(1), inserted));
+}
+
+}  // namespace orvel::core
