@@ -202,6 +202,7 @@ void compute_extent(const SheetState& state, EvaluationOrder& out) {
 }  // namespace
 
 EvaluationOrder build_evaluation_order(SheetState& state, bool redirect) {
+    state.compact_formulas();
     EvaluationOrder out;
     compute_extent(state, out);
 

@@ -60,7 +60,7 @@ void SheetState::set_input(std::uint32_t cell, std::string_view text, const Cell
     if (text_changed) {
         extra.text.assign(text);
         extra.literal.reset();
-        extra.formula.reset();
+        drop_formula(extra);
     } else if (!typed) {
         after |= before & kLiteralValue;
     }
@@ -75,10 +75,16 @@ void SheetState::remove_input(std::uint32_t cell) {
     std::string().swap(extra.text);
     extra.typed = CellValue();
     extra.literal.reset();
-    extra.formula.reset();
+    drop_formula(extra);
     flags[cell] &= static_cast<std::uint8_t>(kLive | kPinned);
     inputs_order.erase(cell);
     ++structure_version;
+}
+
+void SheetState::drop_formula(CellExtras& extra) noexcept {
+    if (!extra.formula) return;
+    formulas.drop(extra.formula->parsed);
+    extra.formula.reset();
 }
 
 const FormulaCache& SheetState::formula(std::uint32_t cell) {
@@ -91,12 +97,12 @@ const FormulaCache& SheetState::formula(std::uint32_t cell) {
             f.error = CellValue::error(FormulaError::from(parsed.error()));
             return f;
         }
-        f.parsed = std::move(*parsed);
-        for_each_node(f.parsed.root(), [&](const AstNode* node) {
+        f.parsed = formulas.add(parsed->root());
+        for_each_node(f.parsed.root, [&](const AstNode* node) {
             if (node->kind == NodeKind::Name) f.has_names = true;
         });
         if (!f.has_names) {
-            f.root = f.parsed.root();
+            f.root = f.parsed.root;
             return f;
         }
     }
@@ -108,8 +114,8 @@ const FormulaCache& SheetState::formula(std::uint32_t cell) {
     }
     f.names_version = names_version;
     f.resolver = resolver_;
-    f.resolved_nodes = AstArena();
-    auto resolved = resolver_->resolve(f.parsed.root(), f.resolved_nodes);
+    f.resolved_nodes = std::make_unique<AstArena>();
+    auto resolved = resolver_->resolve(f.parsed.root, *f.resolved_nodes);
     if (resolved) {
         f.root = *resolved;
         f.error = CellValue();
@@ -118,6 +124,25 @@ const FormulaCache& SheetState::formula(std::uint32_t cell) {
         f.error = CellValue::error(FormulaError::from(resolved.error()));
     }
     return f;
+}
+
+void SheetState::compact_formulas() {
+    if (!formulas.wants_compaction()) return;
+    FormulaStore packed;
+    inputs_order.for_each([&](std::uint32_t cell) {
+        FormulaCache* f = extras[cell].formula.get();
+        if (!f || !f->parsed.root) return;
+        f->parsed = packed.add(f->parsed.root);
+        if (f->has_names) {
+            // The substituted tree shares nodes of the old copy: substitute again on next use.
+            f->names_version = 0;
+            f->root = nullptr;
+            f->resolved_nodes.reset();
+        } else {
+            f->root = f->parsed.root;
+        }
+    });
+    formulas = std::move(packed);
 }
 
 void SheetState::write_literal(std::uint32_t cell) {

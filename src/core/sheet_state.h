@@ -13,6 +13,7 @@
 
 #include "core/ast.h"
 #include "core/cell_ids.h"
+#include "core/formula_store.h"
 #include "core/names.h"
 #include "core/ordered_cells.h"
 #include "core/registry.h"
@@ -36,11 +37,11 @@ enum CellFlag : std::uint8_t {
 // A formula's parse, kept while its text is unchanged, with the names substituted for one
 // version of the name table.
 struct FormulaCache {
-    Ast parsed;  // no root when the text did not parse
+    FormulaStore::Stored parsed{nullptr, 0};  // in the sheet's store; null when it did not parse
     bool has_names = false;
     std::uint64_t names_version = 0;
     std::shared_ptr<NameResolver> resolver;  // owns the definition trees `root` may share
-    AstArena resolved_nodes;
+    std::unique_ptr<AstArena> resolved_nodes;
     const AstNode* root = nullptr;  // null when the formula is an error
     CellValue error;                // the cell's value when root is null
 };
@@ -83,6 +84,7 @@ struct SheetState {
     OrderedCells values_order;
     OrderedCells pins_order;
 
+    FormulaStore formulas;
     NameMap names;
     std::uint64_t names_version = 1;
     std::shared_ptr<Registry> registry;
@@ -118,11 +120,16 @@ struct SheetState {
     // After a registration of a custom type: texts must be classified again.
     void forget_literals() noexcept;
 
+    // Packs the stored formula trees again when dropped ones take much of the store. Moves every
+    // tree: no root of an earlier formula() call may be kept across it.
+    void compact_formulas();
+
     // Frees the records of cells that hold nothing any more, once enough have accumulated.
     void sweep();
 
 private:
     void grow();
+    void drop_formula(CellExtras& extra) noexcept;
     std::shared_ptr<NameResolver> resolver_;
     std::uint64_t resolver_version_ = 0;
 };

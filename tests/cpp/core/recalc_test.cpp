@@ -267,3 +267,33 @@ TEST(Names, NameReadsCellsAsItsFormulaWould) {
 
 }  // namespace
 }  // namespace orvel::core
+
+namespace orvel::core {
+namespace {
+
+TEST(FormulaStore, TreesSurviveRepackingWithNamesAndWithout) {
+    Sheet sheet;
+    EXPECT_FALSE(sheet.set_name("TAX", "=A1*2"));
+    testing::Cells cells{{"A1", "1"}};
+    for (int i = 1; i <= 3000; ++i) {
+        cells.push_back({"B" + std::to_string(i), "=TAX+" + std::to_string(i)});
+        cells.push_back({"C" + std::to_string(i), "=A1+" + std::to_string(i)});
+    }
+    write(sheet, cells);
+    // Rewrite every formula a few times: the dropped trees outgrow the live ones.
+    for (int round = 2; round <= 5; ++round) {
+        testing::Cells edits{{"A1", std::to_string(round)}};
+        for (int i = 1; i <= 3000; ++i) {
+            edits.push_back({"B" + std::to_string(i), "=TAX+" + std::to_string(i + round)});
+            edits.push_back({"C" + std::to_string(i), "=A1+" + std::to_string(i + round)});
+        }
+        write(sheet, edits);
+        EXPECT_EQ(read(sheet, "B1 C3000"), "B1=" + std::to_string(2 * round + 1 + round) +
+                                               " C3000=" + std::to_string(round + 3000 + round));
+    }
+    EXPECT_FALSE(sheet.set_name("TAX", "=A1*3"));
+    EXPECT_EQ(read(sheet, "B2"), "B2=22");
+}
+
+}  // namespace
+}  // namespace orvel::core
