@@ -54,7 +54,7 @@ public:
     std::size_t size() const noexcept { return size_; }
 
 private:
-    static constexpr unsigned kRowBits = 4;
+    static constexpr unsigned kRowBits = 6;
     static constexpr std::uint64_t kRowMask = (1u << kRowBits) - 1;
 
     struct Entry {
@@ -77,7 +77,7 @@ private:
     }
 
     void grow() {
-        std::size_t capacity = entries_.empty() ? 64 : entries_.size() * 2;
+        std::size_t capacity = entries_.empty() ? 256 : entries_.size() * 2;
         std::vector<Entry> old;
         old.swap(entries_);
         entries_.assign(capacity, Entry{});
