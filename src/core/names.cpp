@@ -87,11 +87,6 @@ Expected<Ast, std::string> parse_definition(std::string_view text) {
     return Ast(std::move(arena), node);
 }
 
-NameResolver::NameResolver(const NameMap& names) {
-    entries_.reserve(names.size());
-    for (const auto& [name, definition] : names) entries_[name].definition = definition;
-}
-
 Expected<const AstNode*, std::string> NameResolver::resolve(const AstNode* root, AstArena& arena) {
     auto resolved = resolve_tree(root, arena, 0);
     if (!resolved) return unexpected(std::move(resolved).error());
@@ -101,8 +96,10 @@ Expected<const AstNode*, std::string> NameResolver::resolve(const AstNode* root,
 Expected<NameResolver::Resolved, std::string> NameResolver::resolve_name(std::string_view name,
                                                                          std::uint32_t level) {
     if (level > kMaxNameDepth) return unexpected(std::string(kNameTooDeepText));
+    const std::string* definition = names_.find(name);
+    if (!definition) return unexpected(std::string("#NAME?"));
     auto it = entries_.find(name);
-    if (it == entries_.end()) return unexpected(std::string("#NAME?"));
+    if (it == entries_.end()) it = entries_.emplace(std::string(name), Entry{}).first;
     Entry& entry = it->second;
     switch (entry.state) {
         case State::Done:
@@ -116,7 +113,7 @@ Expected<NameResolver::Resolved, std::string> NameResolver::resolve_name(std::st
         case State::Unvisited: break;
     }
     entry.state = State::InProgress;
-    auto tree = parse_definition(entry.definition);
+    auto tree = parse_definition(*definition);
     if (!tree) {
         entry.state = State::Done;
         entry.error = std::move(tree).error();
@@ -124,7 +121,7 @@ Expected<NameResolver::Resolved, std::string> NameResolver::resolve_name(std::st
     }
     entry.tree = std::move(*tree);
     auto resolved = resolve_tree(entry.tree.root(), arena_, level);
-    // `entry` stays valid: resolving other names never inserts into the table.
+    // `entry` stays valid: inserting other names into the map moves no element.
     if (!resolved && resolved.error() == kNameTooDeepText) {
         // The chain bound depends on where the name was reached from; try again next time.
         entry.state = State::Unvisited;

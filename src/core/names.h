@@ -11,15 +11,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include <tsl/ordered_map.h>
-
 #include "core/ast.h"
 #include "core/expected.h"
+#include "core/name_table.h"
 
 namespace orvel::core {
-
-// Upper-cased name -> definition text as given, in definition order.
-using NameMap = tsl::ordered_map<std::string, std::string>;
 
 // Error texts of a resolution that went past a bound; they read back as "#VALUE!" errors.
 inline constexpr std::string_view kNameTooDeepText = "#VALUE! name expansion too deep";
@@ -32,14 +28,15 @@ std::optional<std::string> check_name(std::string_view name);
 // else the whole text as a text literal.
 Expected<Ast, std::string> parse_definition(std::string_view text);
 
-// Substitutes the definitions of one version of the name table. Each name is parsed and
-// resolved once and its tree shared by every formula and every occurrence that uses it, so
-// definitions built from each other cost linear work. Resolution is bounded: a chain of names
+// Substitutes the definitions of one version of the name table, which must stay unchanged
+// while the resolver is used (the trees it made stay valid after). Each name is parsed and
+// resolved once, on first use, and its tree shared by every formula and every occurrence that
+// uses it, so definitions built from each other cost linear work. Resolution is bounded: a chain of names
 // deeper than kMaxNameDepth, a tree nested deeper than kMaxExpandedDepth, or more than
 // kMaxExpandedNodes nodes brought in by names give kNameTooDeepText or kNameTooLargeText.
 class NameResolver {
 public:
-    explicit NameResolver(const NameMap& names);
+    explicit NameResolver(const NameTable& names) : names_(names) {}
     NameResolver(const NameResolver&) = delete;
     NameResolver& operator=(const NameResolver&) = delete;
 
@@ -57,7 +54,6 @@ private:
     };
     enum class State : std::uint8_t { Unvisited, InProgress, Done };
     struct Entry {
-        std::string definition;
         State state = State::Unvisited;
         Ast tree;
         std::optional<Resolved> result;
@@ -75,6 +71,7 @@ private:
         }
     };
 
+    const NameTable& names_;
     std::unordered_map<std::string, Entry, TextHash, std::equal_to<>> entries_;
     AstArena arena_;  // nodes rebuilt inside definitions
 };

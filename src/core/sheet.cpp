@@ -102,7 +102,7 @@ std::optional<SheetError> Sheet::set_name(std::string_view name, std::string_vie
 }
 
 std::optional<SheetError> Sheet::remove_name(std::string_view name) {
-    if (state_->names.erase(to_upper_full(name)) > 0) {
+    if (state_->names.erase(to_upper_full(name))) {
         ++state_->names_version;
         ++state_->structure_version;
     }
@@ -110,12 +110,12 @@ std::optional<SheetError> Sheet::remove_name(std::string_view name) {
 }
 
 std::optional<std::string> Sheet::get_name(std::string_view name) const {
-    auto it = state_->names.find(to_upper_full(name));
-    if (it == state_->names.end()) return std::nullopt;
-    return it->second;
+    const std::string* definition = state_->names.find(to_upper_full(name));
+    if (!definition) return std::nullopt;
+    return *definition;
 }
 
-const NameMap& Sheet::names() const noexcept { return state_->names; }
+const NameTable& Sheet::names() const noexcept { return state_->names; }
 
 std::optional<SpillRegion> Sheet::spill_at(std::string_view cell) const {
     std::uint32_t index = state_->find(cell);
@@ -220,7 +220,8 @@ std::optional<SignatureHelp> Sheet::signature_help(std::string_view formula,
 CompletionList Sheet::complete(std::string_view formula, std::size_t cursor) const {
     std::vector<std::string> names;
     names.reserve(state_->names.size());
-    for (const auto& entry : state_->names) names.push_back(entry.first);
+    state_->names.for_each(
+        [&](const std::string& name, const std::string&) { names.push_back(name); });
     return complete_inner(formula, cursor, names, state_->registry.get());
 }
 

@@ -99,8 +99,8 @@ public:
     // Removes the name if defined and recalculates in any case.
     std::optional<SheetError> remove_name(std::string_view name);
     std::optional<std::string> get_name(std::string_view name) const;
-    // Upper-cased name -> definition as given, in definition order.
-    const NameMap& names() const noexcept;
+    // Upper-cased name -> definition as given, in definition order (NameTable::for_each).
+    const NameTable& names() const noexcept;
 
     // --- Spill records of the last recalculation.
 

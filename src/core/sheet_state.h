@@ -85,7 +85,7 @@ struct SheetState {
     OrderedCells pins_order;
 
     FormulaStore formulas;
-    NameMap names;
+    NameTable names;
     std::uint64_t names_version = 1;
     std::shared_ptr<Registry> registry;
 

@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DefinitionCase{" 1", "\" 1\""}, DefinitionCase{"", "\"\""},
                       DefinitionCase{"=1+", "error: Unexpected token: Eof ()"}));
 
-std::string resolved(const NameMap& names, const std::string& formula) {
+std::string resolved(const NameTable& names, const std::string& formula) {
     auto ast = Parser::parse(formula);
     if (!ast) return "parse error";
     NameResolver resolver(names);
@@ -95,7 +95,7 @@ struct ResolveCase {
 class Resolution : public ::testing::TestWithParam<ResolveCase> {};
 
 TEST_P(Resolution, SubstitutesDefinitionsOrGivesFirstError) {
-    NameMap names{{"TAX", "0.05"},   {"RATE", "=B1"},      {"A", "=B+1"},  {"B", "=A"},
+    NameTable names{{"TAX", "0.05"},   {"RATE", "=B1"},      {"A", "=B+1"},  {"B", "=A"},
                   {"X", "=X"},       {"T", "TRUE"},        {"BAD", "=1+"}, {"E", ""},
                   {"TWICE", "=RATE+RATE"}, {"LOOPY", "=UNDEFINED+X"}};
     EXPECT_EQ(resolved(names, GetParam().formula), GetParam().result) << GetParam().formula;
@@ -115,10 +115,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(NameResolution, SharesDefinitionsBuiltFromEachOther) {
     // N0 = 1, N1 = N0+N0, ..., N18: half a million nodes written out, nineteen when shared.
-    NameMap names{{"N_0", "1"}};
+    NameTable names{{"N_0", "1"}};
     for (int i = 1; i < 19; ++i) {
         std::string prev = "N_" + std::to_string(i - 1);
-        names["N_" + std::to_string(i)] = "=" + prev + "+" + prev;
+        names.insert_or_assign("N_" + std::to_string(i), "=" + prev + "+" + prev);
     }
     auto ast = Parser::parse("=N_18");
     NameResolver resolver(names);
@@ -129,10 +129,10 @@ TEST(NameResolution, SharesDefinitionsBuiltFromEachOther) {
 }
 
 TEST(NameResolution, ExpansionPastTheNodeBoundIsAnError) {
-    NameMap names{{"N_0", "1"}};
+    NameTable names{{"N_0", "1"}};
     for (int i = 1; i < 25; ++i) {
         std::string prev = "N_" + std::to_string(i - 1);
-        names["N_" + std::to_string(i)] = "=" + prev + "+" + prev;
+        names.insert_or_assign("N_" + std::to_string(i), "=" + prev + "+" + prev);
     }
     // N18 brings in 2^19 - 1 nodes, N19 twice as many: more than the bound.
     EXPECT_NE(resolved(names, "=N_18").rfind("error", 0), 0u);
@@ -142,9 +142,9 @@ TEST(NameResolution, ExpansionPastTheNodeBoundIsAnError) {
 }
 
 TEST(NameResolution, ChainsPastTheDepthBoundAreAnError) {
-    NameMap names{{"C_0", "7"}};
+    NameTable names{{"C_0", "7"}};
     for (std::uint32_t i = 1; i <= kMaxNameDepth + 5; ++i) {
-        names["C_" + std::to_string(i)] = "=C_" + std::to_string(i - 1);
+        names.insert_or_assign("C_" + std::to_string(i), "=C_" + std::to_string(i - 1));
     }
     NameResolver resolver(names);
     auto within = Parser::parse("=C_" + std::to_string(kMaxNameDepth - 1));
@@ -163,9 +163,9 @@ TEST(NameResolution, ChainsPastTheDepthBoundAreAnError) {
 
 TEST(NameResolution, NestingPastTheDepthBoundIsAnError) {
     // Each name wraps the next in one more call: nesting grows without parentheses in any text.
-    NameMap names{{"W_0", "1"}};
+    NameTable names{{"W_0", "1"}};
     for (int i = 1; i <= 90; ++i) {
-        names["W_" + std::to_string(i)] = "=ABS(1+ABS(1+ABS(1+W_" + std::to_string(i - 1) + ")))";
+        names.insert_or_assign("W_" + std::to_string(i), "=ABS(1+ABS(1+ABS(1+W_" + std::to_string(i - 1) + ")))");
     }
     EXPECT_EQ(resolved(names, "=W_90"), "error: " + std::string(kNameTooDeepText));
     EXPECT_NE(resolved(names, "=W_10").rfind("error", 0), 0u);
@@ -174,7 +174,7 @@ TEST(NameResolution, NestingPastTheDepthBoundIsAnError) {
 TEST(NameResolution, LongOperatorChainsResolveWithoutRecursion) {
     std::string formula = "=1";
     for (int i = 0; i < 100000; ++i) formula += "+TAX";
-    NameMap names{{"TAX", "2"}};
+    NameTable names{{"TAX", "2"}};
     auto ast = Parser::parse(formula);
     ASSERT_TRUE(ast);
     NameResolver resolver(names);
@@ -182,6 +182,38 @@ TEST(NameResolution, LongOperatorChainsResolveWithoutRecursion) {
     auto root = resolver.resolve(ast->root(), arena);
     ASSERT_TRUE(root);
     EXPECT_EQ((*root)->child(1)->kind, NodeKind::Number);
+}
+
+}  // namespace
+}  // namespace orvel::core
+
+namespace orvel::core {
+namespace {
+
+std::string listed(const NameTable& table) {
+    std::string out;
+    table.for_each([&](const std::string& name, const std::string& definition) {
+        out += name + "=" + definition + " ";
+    });
+    return out;
+}
+
+TEST(NameTable, NewNamesGoLastRedefinedKeepTheirPlaceRemovedCloseTheGap) {
+    NameTable table{{"A", "1"}, {"B", "2"}, {"C", "3"}};
+    table.insert_or_assign("A", "9");
+    EXPECT_TRUE(table.erase("B"));
+    EXPECT_FALSE(table.erase("B"));
+    table.insert_or_assign("B", "4");
+    EXPECT_EQ(listed(table), "A=9 C=3 B=4 ");
+    // Many removals compact the entries without disturbing the order of the rest.
+    for (int i = 0; i < 1000; ++i) table.insert_or_assign("N" + std::to_string(i), "x");
+    for (int i = 0; i < 1000; ++i) {
+        if (i != 500) table.erase("N" + std::to_string(i));
+    }
+    EXPECT_EQ(listed(table), "A=9 C=3 B=4 N500=x ");
+    EXPECT_EQ(table.size(), 4u);
+    ASSERT_NE(table.find("N500"), nullptr);
+    EXPECT_EQ(table.find("N499"), nullptr);
 }
 
 }  // namespace

@@ -138,7 +138,9 @@ TEST(Names, AreUpperCasedAndKeepTheirPlace) {
     EXPECT_EQ(sheet.get_name("Tax"), "0.07");
     EXPECT_EQ(sheet.get_name("nope"), std::nullopt);
     std::vector<std::string> keys;
-    for (const auto& [name, definition] : sheet.names()) keys.push_back(name);
+    sheet.names().for_each([&](const std::string& name, const std::string&) {
+        keys.push_back(name);
+    });
     EXPECT_EQ(keys, (std::vector<std::string>{"TAX", "BASE"}));
 }
 
