@@ -31,7 +31,9 @@ struct Inputs {
     }
 };
 
-std::string n(int i) { return std::to_string(i); }
+std::string n(int i) {
+    return std::to_string(i);
+}
 
 Sheet w1() {
     Inputs in;

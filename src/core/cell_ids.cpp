@@ -9,8 +9,12 @@ namespace orvel::core {
 
 namespace {
 
-bool is_digit(char c) noexcept { return c >= '0' && c <= '9'; }
-bool is_ascii_letter(char c) noexcept { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool is_digit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
+bool is_ascii_letter(char c) noexcept {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 std::optional<std::uint32_t> parse_row(std::string_view digits) noexcept {
     if (digits.empty()) return std::nullopt;

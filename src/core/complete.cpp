@@ -9,7 +9,9 @@ namespace orvel::core {
 
 namespace {
 
-bool is_continuation(char c) noexcept { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool is_continuation(char c) noexcept {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 // Byte length of the character at `at`, counted as the lexer counts: a stray byte is one.
 std::size_t sequence_length(std::string_view s, std::size_t at) noexcept {
@@ -168,8 +170,10 @@ CompletionList complete_inner(std::string_view formula, std::size_t cursor,
             case TokenType::LParen:
             case TokenType::LBrace:
             case TokenType::Comma:
-            case TokenType::Semicolon: break;
-            default: return {end, end, {}};
+            case TokenType::Semicolon:
+                break;
+            default:
+                return {end, end, {}};
         }
     }
     const std::size_t start_byte = byte_offset(formula, start);
@@ -197,10 +201,9 @@ CompletionList complete_inner(std::string_view formula, std::size_t cursor,
         out.items.push_back(
             {CompletionKind::Name, upper, upper, std::string("Named range"), std::nullopt});
     }
-    std::stable_sort(out.items.begin(), out.items.end(),
-                     [](const CompletionItem& a, const CompletionItem& b) {
-                         return a.label < b.label;
-                     });
+    std::stable_sort(
+        out.items.begin(), out.items.end(),
+        [](const CompletionItem& a, const CompletionItem& b) { return a.label < b.label; });
     return out;
 }
 

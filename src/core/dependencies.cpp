@@ -36,8 +36,8 @@ DependencyCollector::DependencyCollector(const SheetState& state,
       redirect_(redirect),
       seen_(state.ids.capacity(), 0) {}
 
-void DependencyCollector::collect(const AstNode* root, std::uint32_t stamp,
-                                  std::uint32_t& latest, std::vector<std::uint32_t>& formulas) {
+void DependencyCollector::collect(const AstNode* root, std::uint32_t stamp, std::uint32_t& latest,
+                                  std::vector<std::uint32_t>& formulas) {
     latest_ = &latest;
     formulas_ = &formulas;
     stamp_ = stamp;
@@ -55,11 +55,20 @@ void DependencyCollector::collect(const AstNode* root, std::uint32_t stamp,
 void DependencyCollector::visit(const AstNode* node) {
     switch (node->kind) {
         case NodeKind::CellRef:
-        case NodeKind::SpillRef: cell(node); break;
-        case NodeKind::Range: rect(node->col, node->row, node->col2, node->row2); break;
-        case NodeKind::ColumnRange: rect(node->col, 1, node->col2, max_row_); break;
-        case NodeKind::RowRange: rect(1, node->row, max_col_, node->row2); break;
-        default: break;
+        case NodeKind::SpillRef:
+            cell(node);
+            break;
+        case NodeKind::Range:
+            rect(node->col, node->row, node->col2, node->row2);
+            break;
+        case NodeKind::ColumnRange:
+            rect(node->col, 1, node->col2, max_row_);
+            break;
+        case NodeKind::RowRange:
+            rect(1, node->row, max_col_, node->row2);
+            break;
+        default:
+            break;
     }
 }
 
@@ -81,7 +90,8 @@ void DependencyCollector::rect(std::uint32_t col1, std::uint32_t row1, std::uint
     if (area <= kDirectLookupArea) {
         for (std::uint64_t r = r1; r <= r2; ++r) {
             for (std::uint64_t c = c1; c <= c2; ++c) {
-                reach(state_.ids.find(static_cast<std::uint32_t>(c), static_cast<std::uint32_t>(r)));
+                reach(
+                    state_.ids.find(static_cast<std::uint32_t>(c), static_cast<std::uint32_t>(r)));
             }
         }
         return;

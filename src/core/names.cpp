@@ -15,8 +15,12 @@ namespace orvel::core {
 
 namespace {
 
-bool is_ascii_letter(char c) noexcept { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool is_ascii_digit(char c) noexcept { return c >= '0' && c <= '9'; }
+bool is_ascii_letter(char c) noexcept {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool is_ascii_digit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
 
 std::string invalid_name(std::string_view name, std::string_view reason) {
     return "Invalid name " + debug_quoted(name) + ": " + std::string(reason);
@@ -109,8 +113,10 @@ Expected<NameResolver::Resolved, std::string> NameResolver::resolve_name(std::st
                 return unexpected(std::string(kNameTooDeepText));
             }
             return *entry.result;
-        case State::InProgress: return unexpected(std::string("#CIRCULAR!"));
-        case State::Unvisited: break;
+        case State::InProgress:
+            return unexpected(std::string("#CIRCULAR!"));
+        case State::Unvisited:
+            break;
     }
     entry.state = State::InProgress;
     auto tree = parse_definition(*definition);
@@ -178,8 +184,8 @@ Expected<NameResolver::Resolved, std::string> NameResolver::resolve_tree(const A
             out.resolved.size = add_saturating(out.resolved.size, child.resolved.size);
             out.named = add_saturating(out.named, child.named);
             out.resolved.height = std::max(out.resolved.height, child.resolved.height);
-            bool left_operand = i == 0 && (node->kind == NodeKind::BinaryOp ||
-                                           node->kind == NodeKind::Compare);
+            bool left_operand =
+                i == 0 && (node->kind == NodeKind::BinaryOp || node->kind == NodeKind::Compare);
             out.resolved.depth =
                 std::max(out.resolved.depth, child.resolved.depth + (left_operand ? 0 : 1));
         }

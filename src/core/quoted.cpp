@@ -46,13 +46,26 @@ std::string debug_quoted(std::string_view utf8) {
         U8_NEXT(bytes, i, length, c);
         if (c < 0) c = 0xFFFD;
         switch (c) {
-            case '"': out += "\\\""; continue;
-            case '\\': out += "\\\\"; continue;
-            case '\t': out += "\\t"; continue;
-            case '\r': out += "\\r"; continue;
-            case '\n': out += "\\n"; continue;
-            case '\0': out += "\\0"; continue;
-            default: break;
+            case '"':
+                out += "\\\"";
+                continue;
+            case '\\':
+                out += "\\\\";
+                continue;
+            case '\t':
+                out += "\\t";
+                continue;
+            case '\r':
+                out += "\\r";
+                continue;
+            case '\n':
+                out += "\\n";
+                continue;
+            case '\0':
+                out += "\\0";
+                continue;
+            default:
+                break;
         }
         if (prints(c) && !u_hasBinaryProperty(c, UCHAR_GRAPHEME_EXTEND)) {
             append_utf8(out, c);

@@ -104,7 +104,8 @@ const EvaluationOrder& order_for_pass(SheetState& state, bool first_pass) {
     return state.order;
 }
 
-std::vector<std::string> sorted_ids(const SheetState& state, const std::vector<std::uint32_t>& cells) {
+std::vector<std::string> sorted_ids(const SheetState& state,
+                                    const std::vector<std::uint32_t>& cells) {
     std::vector<std::string> ids;
     ids.reserve(cells.size());
     for (std::uint32_t cell : cells) ids.push_back(state.ids.text(cell));

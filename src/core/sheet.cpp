@@ -115,7 +115,9 @@ std::optional<std::string> Sheet::get_name(std::string_view name) const {
     return *definition;
 }
 
-const NameTable& Sheet::names() const noexcept { return state_->names; }
+const NameTable& Sheet::names() const noexcept {
+    return state_->names;
+}
 
 std::optional<SpillRegion> Sheet::spill_at(std::string_view cell) const {
     std::uint32_t index = state_->find(cell);
@@ -206,7 +208,9 @@ std::optional<RegistryError> Sheet::register_function(Registry::FunctionPtr func
     return state_->registry->register_function(std::move(function));
 }
 
-const Registry& Sheet::registry() const noexcept { return *state_->registry; }
+const Registry& Sheet::registry() const noexcept {
+    return *state_->registry;
+}
 
 std::vector<FunctionInfo> Sheet::list_functions() const {
     return list_functions_with_registry(*state_->registry);

@@ -128,8 +128,7 @@ public:
     std::optional<RegistryError> register_function(Registry::FunctionPtr function);
     const Registry& registry() const noexcept;
     std::vector<FunctionInfo> list_functions() const;
-    std::optional<SignatureHelp> signature_help(std::string_view formula,
-                                                std::size_t cursor) const;
+    std::optional<SignatureHelp> signature_help(std::string_view formula, std::size_t cursor) const;
     CompletionList complete(std::string_view formula, std::size_t cursor) const;
     // The custom value the first handler of the type tag makes of `raw` with `options`.
     std::optional<CellValue> try_parse(std::string_view type_tag, std::string_view raw,

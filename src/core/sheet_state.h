@@ -25,12 +25,12 @@ inline constexpr std::uint32_t kNoCell = CellIds::kNone;
 
 // Bits of a cell's flags.
 enum CellFlag : std::uint8_t {
-    kLive = 1,         // the index is interned
-    kHasInput = 2,     // a key of the inputs
-    kBlocksSpill = 4,  // an input with a non-empty text
-    kTyped = 8,        // the input is a typed value
-    kFormula = 16,     // an untyped input whose text starts with "="
-    kPinned = 32,      // a key of the pins
+    kLive = 1,           // the index is interned
+    kHasInput = 2,       // a key of the inputs
+    kBlocksSpill = 4,    // an input with a non-empty text
+    kTyped = 8,          // the input is a typed value
+    kFormula = 16,       // an untyped input whose text starts with "="
+    kPinned = 32,        // a key of the pins
     kLiteralValue = 64,  // the value is the classified input text, still current
 };
 
@@ -64,8 +64,8 @@ struct EvaluationOrder {
     std::vector<std::uint32_t> order;     // every participating cell, dependencies first
     std::vector<const AstNode*> roots;    // per entry of `order`: the formula tree to evaluate
     std::vector<std::uint32_t> left_out;  // cells that could not be ordered (a cycle)
-    bool used_redirects = false;  // a reference to a spilled cell was turned to its anchor
-    bool without_redirects = false;  // ordered again without them after a false cycle
+    bool used_redirects = false;          // a reference to a spilled cell was turned to its anchor
+    bool without_redirects = false;       // ordered again without them after a false cycle
 };
 
 struct SheetState {

@@ -29,16 +29,14 @@ TEST_P(IdForms, CanonicalOnlyWhenFormulasWouldWriteIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, IdForms,
-    ::testing::Values(IdCase{"A1", "1,1", "1,1"}, IdCase{"AA10", "27,10", "27,10"},
-                      IdCase{"a1", "none", "33,1"}, IdCase{"A01", "none", "1,1"},
-                      IdCase{"A0", "1,0", "none"}, IdCase{"1", "none", "none"},
-                      IdCase{"A", "none", "none"}, IdCase{"$A1", "none", "none"},
-                      IdCase{"A1B", "none", "none"}, IdCase{"A4294967295", "1,4294967295",
-                                                            "1,4294967295"},
-                      IdCase{"A4294967296", "none", "none"},
-                      IdCase{"MWLQKWU1", "4294967295,1", "4294967295,1"},
-                      IdCase{"MWLQKWV1", "none", "4294967295,1"},
-                      IdCase{"ZZZZZZZZ1", "none", "4294967295,1"}, IdCase{"", "none", "none"}));
+    ::testing::Values(
+        IdCase{"A1", "1,1", "1,1"}, IdCase{"AA10", "27,10", "27,10"}, IdCase{"a1", "none", "33,1"},
+        IdCase{"A01", "none", "1,1"}, IdCase{"A0", "1,0", "none"}, IdCase{"1", "none", "none"},
+        IdCase{"A", "none", "none"}, IdCase{"$A1", "none", "none"}, IdCase{"A1B", "none", "none"},
+        IdCase{"A4294967295", "1,4294967295", "1,4294967295"},
+        IdCase{"A4294967296", "none", "none"}, IdCase{"MWLQKWU1", "4294967295,1", "4294967295,1"},
+        IdCase{"MWLQKWV1", "none", "4294967295,1"}, IdCase{"ZZZZZZZZ1", "none", "4294967295,1"},
+        IdCase{"", "none", "none"}));
 
 TEST(IdExtents, LetterBytesCountWithoutCheck) {
     EXPECT_EQ(letters_value("A"), 1u);
@@ -85,8 +83,8 @@ TEST(OrderedCells, RemovalClosesTheGapWithoutReordering) {
     OrderedCells cells;
     for (std::uint32_t i = 0; i < 1000; ++i) cells.insert(999 - i);
     for (std::uint32_t i = 0; i < 1000; i += 2) cells.erase(i);
-    cells.insert(4);     // new: goes to the end
-    cells.insert(1);     // present: keeps its place
+    cells.insert(4);  // new: goes to the end
+    cells.insert(1);  // present: keeps its place
     std::vector<std::uint32_t> order;
     cells.for_each([&](std::uint32_t cell) { order.push_back(cell); });
     ASSERT_EQ(order.size(), 501u);

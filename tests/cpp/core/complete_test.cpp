@@ -49,18 +49,21 @@ const std::string kEverything =
 
 INSTANTIATE_TEST_SUITE_P(
     Positions, Completion,
-    ::testing::Values(
-        CompleteCase{"=SU", 3, "1-3 SUM SURCHARGE"}, CompleteCase{"=su", 3, "1-3 SUM SURCHARGE"},
-        CompleteCase{"=", 1, "1-1" + kEverything}, CompleteCase{"=SUM(", 5, "5-5" + kEverything},
-        CompleteCase{"=1+", 3, "3-3" + kEverything}, CompleteCase{"=SUM(1,", 7, "7-7" + kEverything},
-        CompleteCase{"={1;", 4, "4-4" + kEverything}, CompleteCase{"=SUM(1", 6, "6-6"},
-        CompleteCase{"=SUM(1)", 7, "7-7"}, CompleteCase{"=A1:", 4, "4-4"},
-        CompleteCase{"=MEAN", 5, "1-5"}, CompleteCase{"=TA", 3, "1-3 TAX_RATE"},
-        CompleteCase{"=SU ", 4, "4-4"}, CompleteCase{"SUM(", 4, "4-4"},
-        CompleteCase{"SUM(", 99, "99-99"}, CompleteCase{"", 2, "2-2"},
-        CompleteCase{"=SU", 50, "1-3 SUM SURCHARGE"}, CompleteCase{"=SU", 2, "1-2 SEQUENCE SORT SUM SURCHARGE"},
-        CompleteCase{"=SU", 0, "0-0" + kEverything}, CompleteCase{"=\"ab", 4, "4-4"},
-        CompleteCase{"=S1", 3, "1-3"}, CompleteCase{"=$S", 3, "1-3"}));
+    ::testing::Values(CompleteCase{"=SU", 3, "1-3 SUM SURCHARGE"},
+                      CompleteCase{"=su", 3, "1-3 SUM SURCHARGE"},
+                      CompleteCase{"=", 1, "1-1" + kEverything},
+                      CompleteCase{"=SUM(", 5, "5-5" + kEverything},
+                      CompleteCase{"=1+", 3, "3-3" + kEverything},
+                      CompleteCase{"=SUM(1,", 7, "7-7" + kEverything},
+                      CompleteCase{"={1;", 4, "4-4" + kEverything},
+                      CompleteCase{"=SUM(1", 6, "6-6"}, CompleteCase{"=SUM(1)", 7, "7-7"},
+                      CompleteCase{"=A1:", 4, "4-4"}, CompleteCase{"=MEAN", 5, "1-5"},
+                      CompleteCase{"=TA", 3, "1-3 TAX_RATE"}, CompleteCase{"=SU ", 4, "4-4"},
+                      CompleteCase{"SUM(", 4, "4-4"}, CompleteCase{"SUM(", 99, "99-99"},
+                      CompleteCase{"", 2, "2-2"}, CompleteCase{"=SU", 50, "1-3 SUM SURCHARGE"},
+                      CompleteCase{"=SU", 2, "1-2 SEQUENCE SORT SUM SURCHARGE"},
+                      CompleteCase{"=SU", 0, "0-0" + kEverything}, CompleteCase{"=\"ab", 4, "4-4"},
+                      CompleteCase{"=S1", 3, "1-3"}, CompleteCase{"=$S", 3, "1-3"}));
 
 INSTANTIATE_TEST_SUITE_P(
     NonAsciiText, Completion,
@@ -69,8 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
         CompleteCase{"=\"\xC3\xA9\"&SU", 7, "5-7 SUM SURCHARGE"},
         CompleteCase{"=\"\xC3\xA9\xE2\x82\xAC\"&S", 7, "6-7 SEQUENCE SORT SUM SURCHARGE"},
         CompleteCase{"=\"\xC3\xA9\"&SU", 5, "5-5" + kEverything},
-        CompleteCase{"=\"\xC3\xA9\"&SU", 2, "2-2"},
-        CompleteCase{"=\"\xC3\xA9", 99, "3-3"}));
+        CompleteCase{"=\"\xC3\xA9\"&SU", 2, "2-2"}, CompleteCase{"=\"\xC3\xA9", 99, "3-3"}));
 
 TEST(Completion, BuiltinItemsCarrySignatureAndExamples) {
     auto list = complete("=SUM", 4, {});
@@ -128,9 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CallCase{"=SUM(A1", 7, "SUM 0"}, CallCase{"=SUM(1)", 7, "none"},
                       CallCase{"=ROUND(1, 2, 3, ", 16, "ROUND 3"},
                       CallCase{"=sum(1, {2, 3", 13, "SUM 2"}, CallCase{"=SUM(1, 2)", 6, "SUM 0"},
-                      CallCase{"=SUM(1, ABS(2), ", 16, "SUM 2"},
-                      CallCase{"SUM(", 4, "none"}, CallCase{"=SUM(\"", 6, "none"},
-                      CallCase{"=F(1, (2), ", 11, "F 2"}));
+                      CallCase{"=SUM(1, ABS(2), ", 16, "SUM 2"}, CallCase{"SUM(", 4, "none"},
+                      CallCase{"=SUM(\"", 6, "none"}, CallCase{"=F(1, (2), ", 11, "F 2"}));
 
 TEST(SignatureHelp, ResolvesAliasesThenCustomFunctions) {
     auto mean = signature_help("=MEAN(1, ", 9);

@@ -43,19 +43,24 @@ INSTANTIATE_TEST_SUITE_P(
     QuotedInMessages, NameChecks,
     ::testing::Values(
         NameCheckCase{"a b", "Invalid name \"a b\": only letters, digits, and underscores allowed"},
-        NameCheckCase{"a\"b\\", "Invalid name \"a\\\"b\\\\\": only letters, digits, and "
-                                "underscores allowed"},
-        NameCheckCase{"x'\t\n\r", "Invalid name \"x'\\t\\n\\r\": only letters, digits, and "
-                                  "underscores allowed"},
-        NameCheckCase{std::string("x\0", 2), "Invalid name \"x\\0\": only letters, digits, and "
-                                             "underscores allowed"},
+        NameCheckCase{"a\"b\\",
+                      "Invalid name \"a\\\"b\\\\\": only letters, digits, and "
+                      "underscores allowed"},
+        NameCheckCase{"x'\t\n\r",
+                      "Invalid name \"x'\\t\\n\\r\": only letters, digits, and "
+                      "underscores allowed"},
+        NameCheckCase{std::string("x\0", 2),
+                      "Invalid name \"x\\0\": only letters, digits, and "
+                      "underscores allowed"},
         NameCheckCase{"\x01y", "Invalid name \"\\u{1}y\": must start with a letter or underscore"},
         NameCheckCase{"\xC3\xA9t\xC3\xA9",
                       "Invalid name \"\xC3\xA9t\xC3\xA9\": must start with a letter or underscore"},
-        NameCheckCase{"e\xCC\x81", "Invalid name \"e\\u{301}\": only letters, digits, and "
-                                   "underscores allowed"},
-        NameCheckCase{"a\xE2\x80\x8B", "Invalid name \"a\\u{200b}\": only letters, digits, and "
-                                       "underscores allowed"}));
+        NameCheckCase{"e\xCC\x81",
+                      "Invalid name \"e\\u{301}\": only letters, digits, and "
+                      "underscores allowed"},
+        NameCheckCase{"a\xE2\x80\x8B",
+                      "Invalid name \"a\\u{200b}\": only letters, digits, and "
+                      "underscores allowed"}));
 
 struct DefinitionCase {
     std::string text;
@@ -95,23 +100,32 @@ struct ResolveCase {
 class Resolution : public ::testing::TestWithParam<ResolveCase> {};
 
 TEST_P(Resolution, SubstitutesDefinitionsOrGivesFirstError) {
-    NameTable names{{"TAX", "0.05"},   {"RATE", "=B1"},      {"A", "=B+1"},  {"B", "=A"},
-                  {"X", "=X"},       {"T", "TRUE"},        {"BAD", "=1+"}, {"E", ""},
-                  {"TWICE", "=RATE+RATE"}, {"LOOPY", "=UNDEFINED+X"}};
+    NameTable names{{"TAX", "0.05"},
+                    {"RATE", "=B1"},
+                    {"A", "=B+1"},
+                    {"B", "=A"},
+                    {"X", "=X"},
+                    {"T", "TRUE"},
+                    {"BAD", "=1+"},
+                    {"E", ""},
+                    {"TWICE", "=RATE+RATE"},
+                    {"LOOPY", "=UNDEFINED+X"}};
     EXPECT_EQ(resolved(names, GetParam().formula), GetParam().result) << GetParam().formula;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Resolution,
-    ::testing::Values(ResolveCase{"=A1*TAX", "(* A1 0.05)"}, ResolveCase{"=RATE*2", "(* B1 2)"},
-                      ResolveCase{"=A", "error: #CIRCULAR!"}, ResolveCase{"=X", "error: #CIRCULAR!"},
-                      ResolveCase{"=IF(TRUE, 1, NOPE)", "error: #NAME?"},
-                      ResolveCase{"=T", "\"TRUE\""}, ResolveCase{"=E&1", "(& \"\" 1)"},
-                      ResolveCase{"=BAD", "error: Unexpected token: Eof ()"},
-                      ResolveCase{"=TWICE*TWICE", "(* (+ B1 B1) (+ B1 B1))"},
-                      ResolveCase{"=LOOPY", "error: #NAME?"},
-                      ResolveCase{"=NOPE+X", "error: #NAME?"},
-                      ResolveCase{"=X+NOPE", "error: #CIRCULAR!"}));
+INSTANTIATE_TEST_SUITE_P(Cases, Resolution,
+                         ::testing::Values(ResolveCase{"=A1*TAX", "(* A1 0.05)"},
+                                           ResolveCase{"=RATE*2", "(* B1 2)"},
+                                           ResolveCase{"=A", "error: #CIRCULAR!"},
+                                           ResolveCase{"=X", "error: #CIRCULAR!"},
+                                           ResolveCase{"=IF(TRUE, 1, NOPE)", "error: #NAME?"},
+                                           ResolveCase{"=T", "\"TRUE\""},
+                                           ResolveCase{"=E&1", "(& \"\" 1)"},
+                                           ResolveCase{"=BAD", "error: Unexpected token: Eof ()"},
+                                           ResolveCase{"=TWICE*TWICE", "(* (+ B1 B1) (+ B1 B1))"},
+                                           ResolveCase{"=LOOPY", "error: #NAME?"},
+                                           ResolveCase{"=NOPE+X", "error: #NAME?"},
+                                           ResolveCase{"=X+NOPE", "error: #CIRCULAR!"}));
 
 TEST(NameResolution, SharesDefinitionsBuiltFromEachOther) {
     // N0 = 1, N1 = N0+N0, ..., N18: half a million nodes written out, nineteen when shared.
@@ -165,7 +179,8 @@ TEST(NameResolution, NestingPastTheDepthBoundIsAnError) {
     // Each name wraps the next in one more call: nesting grows without parentheses in any text.
     NameTable names{{"W_0", "1"}};
     for (int i = 1; i <= 90; ++i) {
-        names.insert_or_assign("W_" + std::to_string(i), "=ABS(1+ABS(1+ABS(1+W_" + std::to_string(i - 1) + ")))");
+        names.insert_or_assign("W_" + std::to_string(i),
+                               "=ABS(1+ABS(1+ABS(1+W_" + std::to_string(i - 1) + ")))");
     }
     EXPECT_EQ(resolved(names, "=W_90"), "error: " + std::string(kNameTooDeepText));
     EXPECT_NE(resolved(names, "=W_10").rfind("error", 0), 0u);

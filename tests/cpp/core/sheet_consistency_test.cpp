@@ -14,20 +14,20 @@
 namespace orvel::core {
 namespace {
 
-const std::vector<std::string> kIds = {"A1", "A2", "A3", "B1", "B2", "B3", "C1", "C2", "C3",
-                                       "D1", "D4", "a1"};
+const std::vector<std::string> kIds = {"A1", "A2", "A3", "B1", "B2", "B3",
+                                       "C1", "C2", "C3", "D1", "D4", "a1"};
 const std::vector<std::string> kTexts = {
-    "1",          "2.5",          "x",           "TRUE",          "=A1+B2",
-    "=SUM(A1:C3)", "=SUM(B:B)",   "=X*2",        "=COUNT(1:2)",   "=IF(A1>2, B1, C1)",
-    "=A3&C2",     "=Y+D4",        "=C1",         "=SUM(A1:A3)*Y", "=1+",
-    "=a1",        "",             ""};
+    "1",           "2.5",       "x",    "TRUE",          "=A1+B2",
+    "=SUM(A1:C3)", "=SUM(B:B)", "=X*2", "=COUNT(1:2)",   "=IF(A1>2, B1, C1)",
+    "=A3&C2",      "=Y+D4",     "=C1",  "=SUM(A1:A3)*Y", "=1+",
+    "=a1",         "",          ""};
 const std::vector<std::string> kDefinitions = {"=A1+1", "3", "=SUM(A1:B2)", "=X", "=B3"};
 
 struct Contents {
     std::map<std::string, std::string> cells;  // raw texts
     std::map<std::string, double> typed;       // typed numbers
     std::map<std::string, std::string> names;
-    std::map<std::string, std::string> pins;   // 1 x 1 text pins
+    std::map<std::string, std::string> pins;  // 1 x 1 text pins
 };
 
 std::map<std::string, std::string> values_of(const Sheet& sheet) {
@@ -101,7 +101,8 @@ TEST(SheetConsistency, EditedSheetMatchesANewSheetWithTheSameContents) {
             Sheet fresh;
             ASSERT_EQ(rebuild(fresh, contents), error) << "seed " << seed << " step " << step;
             if (error.empty()) {
-                ASSERT_EQ(values_of(sheet), values_of(fresh)) << "seed " << seed << " step " << step;
+                ASSERT_EQ(values_of(sheet), values_of(fresh))
+                    << "seed " << seed << " step " << step;
             }
         }
     }

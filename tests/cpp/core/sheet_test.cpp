@@ -19,7 +19,8 @@ public:
     explicit Doubler(std::string name = "DOUBLE") : name_(std::move(name)) {}
     std::string_view name() const override { return name_; }
     Expected<CellValue, std::string> call(std::span<const CellValue> args) const override {
-        if (args.empty() || !args[0].is_number()) return unexpected(std::string("#VALUE! number needed"));
+        if (args.empty() || !args[0].is_number())
+            return unexpected(std::string("#VALUE! number needed"));
         return CellValue::number(args[0].as_double() * 2);
     }
 
@@ -123,12 +124,11 @@ TEST_P(SetName, ChecksNameThenDefinition) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SetName,
-    ::testing::Values(
-        SetNameCase{"x", "=1+", "Unexpected token: Eof ()"},
-        SetNameCase{"x", "", ""}, SetNameCase{"x", "1+", ""},
-        SetNameCase{"A1", "=1+", "Invalid name \"A1\": looks like a cell reference"},
-        SetNameCase{"sum", "1", "Invalid name \"sum\": shadows a built-in function"},
-        SetNameCase{"_tmp", "=NOPE", ""}));
+    ::testing::Values(SetNameCase{"x", "=1+", "Unexpected token: Eof ()"}, SetNameCase{"x", "", ""},
+                      SetNameCase{"x", "1+", ""},
+                      SetNameCase{"A1", "=1+", "Invalid name \"A1\": looks like a cell reference"},
+                      SetNameCase{"sum", "1", "Invalid name \"sum\": shadows a built-in function"},
+                      SetNameCase{"_tmp", "=NOPE", ""}));
 
 TEST(Names, AreUpperCasedAndKeepTheirPlace) {
     Sheet sheet;
@@ -138,9 +138,8 @@ TEST(Names, AreUpperCasedAndKeepTheirPlace) {
     EXPECT_EQ(sheet.get_name("Tax"), "0.07");
     EXPECT_EQ(sheet.get_name("nope"), std::nullopt);
     std::vector<std::string> keys;
-    sheet.names().for_each([&](const std::string& name, const std::string&) {
-        keys.push_back(name);
-    });
+    sheet.names().for_each(
+        [&](const std::string& name, const std::string&) { keys.push_back(name); });
     EXPECT_EQ(keys, (std::vector<std::string>{"TAX", "BASE"}));
 }
 
