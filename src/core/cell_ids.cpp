@@ -100,7 +100,6 @@ std::uint32_t CellIds::new_slot() {
         return cell;
     }
     slots_.emplace_back();
-    texts_.emplace_back();
     return static_cast<std::uint32_t>(slots_.size() - 1);
 }
 
@@ -128,8 +127,8 @@ std::uint32_t CellIds::intern(std::string_view id) {
     slot = Slot{};
     slot.extent = id_extent(id);
     slot.anchor = parse_cell_id(id);
-    texts_[cell].assign(id);
-    by_text_.emplace(texts_[cell], cell);
+    // Keys of an unordered map stay where they are: the slot may point at its key.
+    slot.text = &by_text_.emplace(std::string(id), cell).first->first;
     return cell;
 }
 
@@ -138,9 +137,7 @@ void CellIds::release(std::uint32_t cell) {
     if (slot.canonical) {
         by_position_.erase(key(slot.col, slot.row));
     } else {
-        auto it = by_text_.find(std::string_view(texts_[cell]));
-        if (it != by_text_.end()) by_text_.erase(it);
-        std::string().swap(texts_[cell]);
+        by_text_.erase(by_text_.find(std::string_view(*slot.text)));
     }
     slot = Slot{};
     free_.push_back(cell);
@@ -149,7 +146,7 @@ void CellIds::release(std::uint32_t cell) {
 void CellIds::append_text(std::string& out, std::uint32_t cell) const {
     const Slot& slot = slots_[cell];
     if (!slot.canonical) {
-        out += texts_[cell];
+        out += *slot.text;
         return;
     }
     append_col_letters(out, slot.col);

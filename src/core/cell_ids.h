@@ -75,6 +75,7 @@ public:
 
 private:
     struct Slot {
+        const std::string* text = nullptr;  // a non-canonical id: its key in by_text_
         bool canonical = false;
         std::uint32_t col = 0;
         std::uint32_t row = 0;
@@ -94,7 +95,6 @@ private:
     std::uint32_t new_slot();
 
     std::vector<Slot> slots_;
-    std::vector<std::string> texts_;  // non-canonical ids only
     std::vector<std::uint32_t> free_;
     FlatIndex by_position_;
     std::unordered_map<std::string, std::uint32_t, TextHash, std::equal_to<>> by_text_;

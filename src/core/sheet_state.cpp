@@ -59,7 +59,6 @@ void SheetState::set_input(std::uint32_t cell, std::string_view text, const Cell
     }
     if (text_changed) {
         extra.text.assign(text);
-        extra.literal.reset();
         drop_formula(extra);
     } else if (!typed) {
         after |= before & kLiteralValue;
@@ -74,7 +73,6 @@ void SheetState::remove_input(std::uint32_t cell) {
     CellExtras& extra = extras[cell];
     std::string().swap(extra.text);
     extra.typed = CellValue();
-    extra.literal.reset();
     drop_formula(extra);
     flags[cell] &= static_cast<std::uint8_t>(kLive | kPinned);
     inputs_order.erase(cell);
@@ -149,15 +147,9 @@ void SheetState::write_literal(std::uint32_t cell) {
     // Nothing else writes the value of a cell with a literal input (its text blocks spills and
     // a pin clears the mark), so a value classified earlier is still the one to write.
     if (has(cell, kLiteralValue)) return;
-    CellExtras& extra = extras[cell];
+    set_value(cell, classify_literal(extras[cell].text, *registry));
     // A custom type may claim a text differently from one call to the next: classify afresh.
-    if (registry->has_types()) {
-        set_value(cell, classify_literal(extra.text, *registry));
-        return;
-    }
-    if (!extra.literal) extra.literal = classify_literal(extra.text, *registry);
-    set_value(cell, *extra.literal);
-    flags[cell] |= kLiteralValue;
+    if (!registry->has_types()) flags[cell] |= kLiteralValue;
 }
 
 void SheetState::forget_literals() noexcept {

@@ -54,7 +54,6 @@ struct CellExtras {
     // The array last placed with this cell as anchor, and its region (spill records).
     std::unique_ptr<ArrayValue> spill_array;
     std::unique_ptr<FormulaCache> formula;
-    std::optional<CellValue> literal;  // the classified text, when no custom type may claim it
 };
 
 // The ordering of one pass, kept while the structure and the spill owners stay the same.
