@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "core/builtins.h"
+#include "core/debug_quote.h"
 #include "core/lexer.h"
 #include "core/limits.h"
 #include "core/number_text.h"
 #include "core/parser.h"
-#include "core/quoted.h"
 #include "core/unicode.h"
 
 namespace orvel::core {
@@ -23,7 +23,11 @@ bool is_ascii_digit(char c) noexcept {
 }
 
 std::string invalid_name(std::string_view name, std::string_view reason) {
-    return "Invalid name " + debug_quoted(name) + ": " + std::string(reason);
+    std::string message = "Invalid name ";
+    append_debug_quoted(message, name);
+    message += ": ";
+    message += reason;
+    return message;
 }
 
 // A decimal number as a definition may write it: digits (with at most one point) and an

@@ -1,0 +1,44 @@
+// strptime-style parsing of text by a format, and turning the parsed fields into values.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "datetime/civil.h"
+#include "datetime/error.h"
+#include "datetime/instant.h"
+
+namespace orvel::datetime {
+
+struct ParsedFields {
+    std::optional<std::int64_t> year, century, year_of_century;
+    std::optional<std::int64_t> month, day, day_of_year;
+    std::optional<std::int64_t> iso_year, iso_year_of_century, iso_week;
+    std::optional<std::int64_t> week_from_sunday, week_from_monday;
+    std::optional<std::int64_t> weekday;  // Monday 1 .. Sunday 7
+    std::optional<std::int64_t> hour, hour12, minute, second, nanosecond;
+    std::optional<bool> pm;
+    std::optional<std::int32_t> offset;
+    std::optional<std::string_view> zone_name;  // points into the parsed text
+    std::optional<std::int64_t> timestamp;
+};
+
+// Reads the whole text by the format. Directives as for formatting, except %Z, %c, %r, %x and
+// %X, which are refused. Blanks in the format match any run of blanks in the text.
+Result<ParsedFields> parse_strptime(std::string_view text, std::string_view format);
+
+// A date from year-month-day, else ISO week date, else day of year, else week number and
+// weekday; a parsed weekday must agree.
+Result<Date> fields_to_date(const ParsedFields& fields);
+// Midnight when no hour was parsed.
+Result<Time> fields_to_time(const ParsedFields& fields);
+Result<DateTime> fields_to_datetime(const ParsedFields& fields);
+
+// A zoned value: a %Q name placed with a timestamp or the civil fields (a %z offset must be the
+// zone's there); else a %z offset as a fixed zone; else a timestamp in the unknown zone.
+Result<Zoned> fields_to_zoned(const ParsedFields& fields);
+// As above, but without a name or an offset there is no value.
+std::optional<Zoned> fields_to_zoned_if_zone_given(const ParsedFields& fields);
+
+}  // namespace orvel::datetime

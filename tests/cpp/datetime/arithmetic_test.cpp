@@ -1,0 +1,189 @@
+#include "datetime/arithmetic.h"
+
+#include <gtest/gtest.h>
+
+#include "datetime/iso_text.h"
+#include "datetime/span_text.h"
+#include "datetime/zone_db.h"
+
+namespace orvel::datetime {
+namespace {
+
+Span span(std::string_view text) {
+    auto s = parse_span(text);
+    EXPECT_TRUE(s.has_value()) << text;
+    return s ? *s : Span{};
+}
+
+std::string iso(const Span& s) {
+    std::string out;
+    append_span_iso(out, s);
+    return out;
+}
+
+std::string iso(Date d) {
+    std::string out;
+    append_date(out, d);
+    return out;
+}
+
+std::string iso(const DateTime& dt) {
+    std::string out;
+    append_datetime(out, dt);
+    return out;
+}
+
+std::string iso(const Zoned& z) {
+    std::string out;
+    append_zoned(out, z);
+    return out;
+}
+
+constexpr Date kEpoch{1970, 1, 1};
+
+struct SumCase {
+    std::string a, b, sum;
+};
+
+class SpanSums : public ::testing::TestWithParam<SumCase> {};
+
+TEST_P(SpanSums, BalanceUpToTheLargerLargestUnit) {
+    auto sum = span_sum(span(GetParam().a), span(GetParam().b), kEpoch);
+    ASSERT_TRUE(sum.has_value()) << sum.error().message;
+    EXPECT_EQ(iso(*sum), GetParam().sum);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SpanSums,
+    ::testing::Values(SumCase{"PT1H", "PT30M", "PT1H30M"}, SumCase{"PT1H", "PT90M", "PT2H30M"},
+                      SumCase{"PT90M", "PT30M", "PT120M"}, SumCase{"P1D", "PT25H", "P2DT1H"},
+                      SumCase{"P1M", "P1D", "P1M1D"}, SumCase{"P1M", "-P1D", "P30D"},
+                      SumCase{"P1Y", "P13M", "P2Y1M"}, SumCase{"P1W", "P1D", "P1W1D"},
+                      SumCase{"PT0S", "PT0S", "PT0S"}, SumCase{"-PT1H", "PT30M", "-PT30M"},
+                      SumCase{"PT1S", "PT0.5S", "PT1.5S"}));
+
+TEST(SpanRelative, ComparesElapsedTimeFromTheRelativeDate) {
+    EXPECT_EQ(*span_compare(span("P1M"), span("P31D"), kEpoch), std::strong_ordering::equal);
+    EXPECT_EQ(*span_compare(span("P1D"), span("PT24H"), kEpoch), std::strong_ordering::equal);
+    EXPECT_EQ(*span_compare(span("P1M"), span("P30D"), Date{2024, 2, 1}),
+              std::strong_ordering::less);
+    EXPECT_EQ(*span_compare(span("PT1H"), span("PT59M"), kEpoch), std::strong_ordering::greater);
+    EXPECT_FALSE(span_sum(span("P19998Y"), span("P1D"), kEpoch).has_value());
+}
+
+TEST(SpanRelative, ElapsedTimeCountsCalendarUnitsFromTheDate) {
+    EXPECT_EQ(*span_elapsed_nanos(span("P1M"), kEpoch), __int128{2678400} * kNanosPerSecond);
+    EXPECT_EQ(*span_elapsed_nanos(span("P1M"), Date{2024, 2, 1}),
+              __int128{2505600} * kNanosPerSecond);
+    EXPECT_EQ(*span_elapsed_nanos(span("P1Y"), Date{2024, 1, 1}), __int128{366} * kNanosPerDay);
+    EXPECT_EQ(*span_elapsed_nanos(span("PT36H"), kEpoch), __int128{36} * 3600 * kNanosPerSecond);
+    auto far = span_elapsed_nanos(span("P19998Y"), kEpoch);
+    ASSERT_FALSE(far.has_value());
+    EXPECT_TRUE(far.error().is_range);
+    EXPECT_FALSE(span_elapsed_nanos(span("P1D"), Date{9999, 12, 31}).has_value());
+}
+
+struct DateAddCase {
+    Date date;
+    std::string span;
+    std::string result;
+};
+
+class DatePlusSpan : public ::testing::TestWithParam<DateAddCase> {};
+
+TEST_P(DatePlusSpan, AddsCalendarUnitsThenDaysThenWholeClockDays) {
+    auto got = add_span(GetParam().date, span(GetParam().span));
+    ASSERT_TRUE(got.has_value()) << got.error().message;
+    EXPECT_EQ(iso(*got), GetParam().result);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DatePlusSpan,
+                         ::testing::Values(DateAddCase{{2024, 1, 31}, "P1M", "2024-02-29"},
+                                           DateAddCase{{2024, 3, 31}, "-P1M", "2024-02-29"},
+                                           DateAddCase{{2024, 2, 29}, "P1Y1M", "2025-03-29"},
+                                           DateAddCase{{2024, 2, 29}, "P1Y", "2025-02-28"},
+                                           DateAddCase{{2024, 1, 1}, "P1W2D", "2024-01-10"},
+                                           DateAddCase{{2024, 1, 1}, "PT47H", "2024-01-02"},
+                                           DateAddCase{{2024, 1, 1}, "-PT47H", "2023-12-31"},
+                                           DateAddCase{{2024, 12, 31}, "P1D", "2025-01-01"}));
+
+TEST(TemporalPlusSpan, DateTimesCarryClockUnitsIntoDays) {
+    const DateTime dt{{2024, 1, 31}, {23, 0, 0, 0}};
+    EXPECT_EQ(iso(*add_span(dt, span("P1MT2H"))), "2024-03-01T01:00:00");
+    EXPECT_EQ(iso(*add_span(dt, span("-PT23H30M"))), "2024-01-30T23:30:00");
+    EXPECT_FALSE(add_span(DateTime{{9999, 12, 31}, {23, 0, 0, 0}}, span("PT1H")).has_value());
+}
+
+TEST(TemporalPlusSpan, TimesWrapAtMidnightExactlyForHugeSpans) {
+    EXPECT_EQ(wrapping_add(Time{23, 0, 0, 0}, span("PT2H")), (Time{1, 0, 0, 0}));
+    EXPECT_EQ(wrapping_add(Time{1, 0, 0, 0}, span("-PT2H")), (Time{23, 0, 0, 0}));
+    Span huge;
+    ASSERT_TRUE(huge.set(Unit::Nanosecond, INT64_MAX).has_value());
+    ASSERT_TRUE(huge.set(Unit::Hour, 175'307'616).has_value());
+    // 9223372036854775807 ns = 106751 d 23:47:16.854775807; the hours are whole days.
+    EXPECT_EQ(wrapping_add(Time{0, 0, 0, 0}, huge), (Time{23, 47, 16, 854'775'807}));
+}
+
+TEST(TemporalPlusSpan, ZonedCalendarUnitsFollowLocalTimeClockUnitsElapsedTime) {
+    const TimeZone ny = *find_zone("America/New_York");
+    const Zoned before =
+        *zoned_from_local(DateTime{{2024, 3, 9}, {2, 30, 0, 0}}, ny, Disambiguation::Compatible);
+    EXPECT_EQ(iso(*add_span(before, span("P1D"))), "2024-03-10T03:30:00-04:00[America/New_York]");
+    EXPECT_EQ(iso(*add_span(before, span("PT24H"))), "2024-03-10T03:30:00-04:00[America/New_York]");
+    const Zoned midnight =
+        *zoned_from_local(DateTime{{2024, 3, 10}, {}}, ny, Disambiguation::Compatible);
+    EXPECT_EQ(iso(*add_span(midnight, span("PT24H"))),
+              "2024-03-11T01:00:00-04:00[America/New_York]");
+    EXPECT_EQ(iso(*add_span(midnight, span("P1D"))), "2024-03-11T00:00:00-04:00[America/New_York]");
+}
+
+TEST(Differences, EachKindHasItsLargestUnit) {
+    EXPECT_EQ(iso(*difference(Date{2024, 3, 1}, Date{2024, 1, 1})), "P60D");
+    EXPECT_EQ(iso(*difference(Date{2024, 1, 1}, Date{2024, 3, 1})), "-P60D");
+    EXPECT_EQ(iso(*difference(Date{2024, 1, 1}, Date{2024, 1, 1})), "PT0S");
+    EXPECT_EQ(iso(*difference(Time{10, 30, 0, 0}, Time{9, 0, 0, 0})), "PT1H30M");
+    EXPECT_EQ(iso(*difference(DateTime{{2024, 1, 2}, {2, 0, 0, 0}}, DateTime{{2024, 1, 1}, {}})),
+              "P1DT2H");
+    EXPECT_EQ(iso(*difference(DateTime{{2024, 1, 1}, {}}, DateTime{{2024, 1, 2}, {2, 0, 0, 0}})),
+              "-P1DT2H");
+    EXPECT_EQ(iso(*difference(DateTime{{2024, 1, 2}, {1, 0, 0, 0}},
+                              DateTime{{2024, 1, 1}, {2, 0, 0, 0}})),
+              "PT23H");
+    const Zoned a = *parse_zoned("2024-01-03T00:00:00+00:00[UTC]");
+    const Zoned b = *parse_zoned("2024-01-01T00:00:00+00:00[UTC]");
+    EXPECT_EQ(iso(*difference(a, b)), "PT48H");
+    EXPECT_EQ(iso(*difference(Date{9999, 12, 31}, Date{-9999, 1, 1})), "P7304483D");
+}
+
+TEST(Differences, UntilWithMonthsBorrowsFromTheDatePart) {
+    auto s = until(DateTime{{2024, 1, 31}, {}}, DateTime{{2024, 3, 1}, {}}, Unit::Year);
+    EXPECT_EQ(iso(*s), "P1M1D");
+    s = until(DateTime{{2024, 3, 1}, {}}, DateTime{{2024, 1, 31}, {}}, Unit::Year);
+    EXPECT_EQ(iso(*s), "-P1M1D");
+    s = until(DateTime{{2020, 2, 29}, {}}, DateTime{{2024, 2, 28}, {}}, Unit::Year);
+    EXPECT_EQ(iso(*s), "P3Y11M30D");
+}
+
+TEST(SpanValues, MultiplicationChecksEveryUnit) {
+    EXPECT_EQ(iso(*span("P1D").checked_mul(-2)), "-P2D");
+    EXPECT_EQ(iso(*span("P1D").checked_mul(0)), "PT0S");
+    EXPECT_TRUE(span("P1Y").checked_mul(20000).error().is_range);
+    EXPECT_TRUE(span("P1Y").checked_mul(INT64_MIN).error().is_range);
+    EXPECT_TRUE(span("PT1S").checked_mul(INT64_MAX).error().is_range);
+}
+
+TEST(SpanValues, SignRuleFollowsTheFirstNonZeroAndAnyNegative) {
+    Span s;
+    ASSERT_TRUE(s.set(Unit::Year, 1).has_value());
+    ASSERT_TRUE(s.set(Unit::Month, -2).has_value());
+    ASSERT_TRUE(s.set(Unit::Week, 0).has_value());
+    EXPECT_EQ(iso(s), "-P1Y2M");
+    Span t;
+    ASSERT_TRUE(t.set(Unit::Year, -1).has_value());
+    ASSERT_TRUE(t.set(Unit::Month, 2).has_value());
+    EXPECT_EQ(iso(t), "-P1Y2M");
+    EXPECT_TRUE(Span{}.set(Unit::Nanosecond, INT64_MIN).error().is_range);
+}
+
+}  // namespace
+}  // namespace orvel::datetime

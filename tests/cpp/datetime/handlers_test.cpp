@@ -1,0 +1,292 @@
+#include "datetime/handlers.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/registry.h"
+
+namespace orvel::datetime {
+namespace {
+
+using core::BinaryOpCode;
+using core::CellValue;
+using core::CompareOp;
+
+const core::Registry& registry() {
+    static const core::Registry r = [] {
+        core::Registry reg;
+        reg.register_type(std::make_shared<ZonedHandler>());
+        reg.register_type(std::make_shared<DateTimeHandler>());
+        reg.register_type(std::make_shared<DateHandler>());
+        reg.register_type(std::make_shared<TimeHandler>());
+        reg.register_type(std::make_shared<SpanHandler>());
+        reg.register_type(std::make_shared<TimeZoneHandler>());
+        return reg;
+    }();
+    return r;
+}
+
+struct LiteralCase {
+    std::string text;
+    std::string tag;  // empty: no handler takes it
+    std::string payload;
+};
+
+class Literals : public ::testing::TestWithParam<LiteralCase> {};
+
+TEST_P(Literals, FirstHandlerWhoseShapeAndParserAcceptTakesTheText) {
+    const auto& c = GetParam();
+    auto value = registry().parse_literal(c.text);
+    if (c.tag.empty()) {
+        EXPECT_FALSE(value.has_value()) << c.text << " -> " << (value ? value->custom_tag() : "");
+        return;
+    }
+    ASSERT_TRUE(value.has_value()) << c.text;
+    EXPECT_EQ(value->custom_tag(), c.tag) << c.text;
+    EXPECT_EQ(value->custom_data(), c.payload) << c.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Literals,
+    ::testing::Values(LiteralCase{"2024-06-15", "jdate", "2024-06-15"},
+                      LiteralCase{"2024-6-15", "", ""}, LiteralCase{"2024-02-30", "", ""},
+                      LiteralCase{"2024-06-15T10:30", "jdatetime", "2024-06-15T10:30:00"},
+                      LiteralCase{"2024-06-15 10:30", "", ""},
+                      LiteralCase{"2024-06-15t10:30", "", ""},
+                      LiteralCase{"12:30", "jtime", "12:30:00"}, LiteralCase{"9:30", "", ""},
+                      LiteralCase{"12:30:00.123456789", "jtime", "12:30:00.123456789"},
+                      LiteralCase{"12:30:00.1234567890", "", ""}, LiteralCase{"1d", "jspan", "P1D"},
+                      LiteralCase{"P1D", "jspan", "P1D"}, LiteralCase{"1D", "", ""},
+                      LiteralCase{"5", "", ""}, LiteralCase{"-5", "", ""},
+                      LiteralCase{"1h 30m", "jspan", "PT1H30M"},
+                      LiteralCase{"2024-01-15T09:30:00-05:00[America/New_York]", "jzoned",
+                                  "2024-01-15T09:30:00-05:00[America/New_York]"},
+                      LiteralCase{"2024-01-15T09:30:00[Mars/Base]", "", ""},
+                      LiteralCase{"2024-01-15T09:30:00+05:30[+05:30]", "jzoned",
+                                  "2024-01-15T09:30:00+05:30[+05:30]"},
+                      LiteralCase{"UTC", "", ""}, LiteralCase{"", "", ""}));
+
+CellValue jdate(std::string_view p) {
+    return CellValue::custom("jdate", p);
+}
+CellValue jtime(std::string_view p) {
+    return CellValue::custom("jtime", p);
+}
+CellValue jdatetime(std::string_view p) {
+    return CellValue::custom("jdatetime", p);
+}
+CellValue jzoned(std::string_view p) {
+    return CellValue::custom("jzoned", p);
+}
+CellValue jspan(std::string_view p) {
+    return CellValue::custom("jspan", p);
+}
+CellValue jtz(std::string_view p) {
+    return CellValue::custom("jtimezone", p);
+}
+
+// The first handler that answers, in registration order, the way the engine asks.
+core::BinaryOpAnswer op(BinaryOpCode code, const CellValue& a, const CellValue& b) {
+    for (const auto& handler : registry().types()) {
+        auto answer = handler->binary_op(code, a, b);
+        if (answer.handled()) return answer;
+    }
+    return {};
+}
+
+core::CompareAnswer cmp(CompareOp code, const CellValue& a, const CellValue& b) {
+    for (const auto& handler : registry().types()) {
+        auto answer = handler->compare(code, a, b);
+        if (answer.handled()) return answer;
+    }
+    return {};
+}
+
+std::string result_text(const core::BinaryOpAnswer& a) {
+    if (!a.handled()) return "<not handled>";
+    if (a.is_error()) return "error: " + a.error_text();
+    return std::string(a.value().custom_tag()) + " " + std::string(a.value().custom_data());
+}
+
+struct OpCase {
+    std::string name;
+    BinaryOpCode code;
+    CellValue left, right;
+    std::string expected;
+};
+
+class Operators : public ::testing::TestWithParam<OpCase> {};
+
+TEST_P(Operators, AnswerOnlyTheListedOperandKinds) {
+    const auto& c = GetParam();
+    EXPECT_EQ(result_text(op(c.code, c.left, c.right)), c.expected) << c.name;
+}
+
+const std::string kTimeCalendarPlus =
+    "error: #VALUE! jtime + jspan: span has calendar units (years/months/weeks/days), which time "
+    "has no anchor for";
+const std::string kTimeCalendarMinus =
+    "error: #VALUE! jtime - jspan: span has calendar units (years/months/weeks/days), which time "
+    "has no anchor for";
+const std::string kWhole =
+    "error: #VALUE! span * value: scalar must be a whole number (fractional scaling not supported "
+    "in v1)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Operators,
+    ::testing::Values(
+        OpCase{"date+span", BinaryOpCode::Add, jdate("2024-01-31"), jspan("P1M"),
+               "jdate 2024-02-29"},
+        OpCase{"span+date", BinaryOpCode::Add, jspan("P1M"), jdate("2024-01-31"),
+               "jdate 2024-02-29"},
+        OpCase{"date-span", BinaryOpCode::Sub, jdate("2024-03-31"), jspan("P1M"),
+               "jdate 2024-02-29"},
+        OpCase{"date-date", BinaryOpCode::Sub, jdate("2024-03-01"), jdate("2024-01-01"),
+               "jspan P60D"},
+        OpCase{"date-date reversed", BinaryOpCode::Sub, jdate("2024-01-01"), jdate("2024-03-01"),
+               "jspan -P60D"},
+        OpCase{"date-date equal", BinaryOpCode::Sub, jdate("2024-01-01"), jdate("2024-01-01"),
+               "jspan PT0S"},
+        OpCase{"date+date", BinaryOpCode::Add, jdate("2024-01-01"), jdate("2024-01-01"),
+               "<not handled>"},
+        OpCase{"span-date", BinaryOpCode::Sub, jspan("P1D"), jdate("2024-01-01"), "<not handled>"},
+        OpCase{"date-datetime", BinaryOpCode::Sub, jdate("2024-01-01"),
+               jdatetime("2024-01-01T00:00:00"), "<not handled>"},
+        OpCase{"time+span wraps", BinaryOpCode::Add, jtime("23:30:00"), jspan("PT1H"),
+               "jtime 00:30:00"},
+        OpCase{"time-span wraps", BinaryOpCode::Sub, jtime("01:00:00"), jspan("PT2H"),
+               "jtime 23:00:00"},
+        OpCase{"time+days", BinaryOpCode::Add, jtime("23:30:00"), jspan("P1D"), kTimeCalendarPlus},
+        OpCase{"time-days", BinaryOpCode::Sub, jtime("23:30:00"), jspan("P1D"), kTimeCalendarMinus},
+        OpCase{"time-time", BinaryOpCode::Sub, jtime("10:30:00"), jtime("09:00:00"),
+               "jspan PT1H30M"},
+        OpCase{"datetime+span", BinaryOpCode::Add, jdatetime("2024-01-31T23:00:00"), jspan("PT2H"),
+               "jdatetime 2024-02-01T01:00:00"},
+        OpCase{"datetime-datetime", BinaryOpCode::Sub, jdatetime("2024-01-02T02:00:00"),
+               jdatetime("2024-01-01T00:00:00"), "jspan P1DT2H"},
+        OpCase{"zoned+span", BinaryOpCode::Add,
+               jzoned("2024-03-09T12:00:00-05:00[America/New_York]"), jspan("P1D"),
+               "jzoned 2024-03-10T12:00:00-04:00[America/New_York]"},
+        OpCase{"zoned-span", BinaryOpCode::Sub,
+               jzoned("2024-03-10T12:00:00-04:00[America/New_York]"), jspan("PT24H"),
+               "jzoned 2024-03-09T11:00:00-05:00[America/New_York]"},
+        OpCase{"zoned-zoned", BinaryOpCode::Sub, jzoned("2024-01-03T00:00:00+00:00[UTC]"),
+               jzoned("2024-01-01T00:00:00+00:00[UTC]"), "jspan PT48H"},
+        OpCase{"span+span", BinaryOpCode::Add, jspan("PT1H"), jspan("PT90M"), "jspan PT2H30M"},
+        OpCase{"span-span", BinaryOpCode::Sub, jspan("P1M"), jspan("P1D"), "jspan P30D"},
+        OpCase{"span*2.5", BinaryOpCode::Mul, jspan("P1D"), CellValue::number(2.5), kWhole},
+        OpCase{"span*TRUE", BinaryOpCode::Mul, jspan("P1D"), CellValue::boolean(true), "jspan P1D"},
+        OpCase{"span*0", BinaryOpCode::Mul, jspan("P1D"), CellValue::number(0), "jspan PT0S"},
+        OpCase{"-2*span", BinaryOpCode::Mul, CellValue::number(-2), jspan("P1D"), "jspan -P2D"},
+        OpCase{"span*text", BinaryOpCode::Mul, jspan("P1D"), CellValue::text("3"), "jspan P3D"},
+        OpCase{"span*empty", BinaryOpCode::Mul, jspan("P1D"), CellValue(),
+               "error: #VALUE! span * value: scalar must be a number"},
+        OpCase{"span*date", BinaryOpCode::Mul, jspan("P1D"), jdate("2024-01-01"),
+               "error: #VALUE! span * value: scalar must be a number"},
+        OpCase{"span*inf", BinaryOpCode::Mul, jspan("P1D"), CellValue::number(1.0 / 0.0), kWhole},
+        OpCase{"span*2^63", BinaryOpCode::Mul, jspan("P1D"),
+               CellValue::number(9223372036854775808.0), kWhole},
+        OpCase{"span*-2^63", BinaryOpCode::Mul, jspan("P1D"),
+               CellValue::number(-9223372036854775808.0),
+               "error: parameter 'multiplier' with value -9223372036854775808 is not in the "
+               "required range of "
+               "-9223372036854775807..=9223372036854775807"},
+        OpCase{"span*span", BinaryOpCode::Mul, jspan("P1D"), jspan("P1D"), "<not handled>"},
+        OpCase{"span+number", BinaryOpCode::Add, jspan("P1D"), CellValue::number(5),
+               "<not handled>"},
+        OpCase{"date/span", BinaryOpCode::Div, jdate("2024-01-01"), jspan("P1D"), "<not handled>"},
+        OpCase{"tz+span", BinaryOpCode::Add, jtz("UTC"), jspan("P1D"), "<not handled>"},
+        OpCase{"tz*span", BinaryOpCode::Mul, jtz("UTC"), jspan("P1D"),
+               "error: #VALUE! span * value: scalar must be a number"},
+        OpCase{"bad payload", BinaryOpCode::Add, jdate("2024-02-30"), jspan("P1D"),
+               "error: failed to parse \"2024-02-30\" as date: parameter 'day' with value 30 is "
+               "not in the "
+               "required range of 1..=29"},
+        OpCase{"range", BinaryOpCode::Add, jdate("9999-12-31"), jspan("P1D"),
+               "error: adding 1 days to 9999-12-31 leaves the supported range of dates "
+               "(-9999-01-01 to 9999-12-31)"}));
+
+TEST(Comparisons, OrderEachKindByItsValue) {
+    auto is = [](const core::CompareAnswer& a) {
+        return a.handled() && !a.is_error() && a.value();
+    };
+    EXPECT_TRUE(is(cmp(CompareOp::Lt, jdate("2024-01-01"), jdate("2024-01-02"))));
+    EXPECT_TRUE(is(cmp(CompareOp::Gt, jtime("10:00:00.5"), jtime("10:00:00"))));
+    EXPECT_TRUE(
+        is(cmp(CompareOp::Le, jdatetime("2024-01-01T10:00:00"), jdatetime("2024-01-01T10:00:00"))));
+    EXPECT_TRUE(is(cmp(CompareOp::Eq, jzoned("2024-01-01T12:00:00+00:00[UTC]"),
+                       jzoned("2024-01-01T07:00:00-05:00[America/New_York]"))));
+    EXPECT_TRUE(is(cmp(CompareOp::Eq, jspan("P1M"), jspan("P31D"))));
+    EXPECT_TRUE(is(cmp(CompareOp::Eq, jspan("P1D"), jspan("PT24H"))));
+    EXPECT_TRUE(is(cmp(CompareOp::Ne, jtz("Europe/Paris"), jtz("europe/paris"))));
+    EXPECT_FALSE(cmp(CompareOp::Lt, jtz("A"), jtz("B")).handled());
+    EXPECT_FALSE(cmp(CompareOp::Eq, jdate("2024-06-15"), CellValue::text("2024-06-15")).handled());
+    EXPECT_FALSE(
+        cmp(CompareOp::Eq, jdate("2024-06-15"), jdatetime("2024-06-15T00:00:00")).handled());
+    auto bad = cmp(CompareOp::Eq, jdate("2024-02-30"), jdate("2024-01-01"));
+    ASSERT_TRUE(bad.is_error());
+    EXPECT_NE(bad.error_text().find("2024-02-30"), std::string::npos);
+    EXPECT_TRUE(cmp(CompareOp::Eq, jspan("P19998Y"), jspan("P19998Y1D")).is_error());
+}
+
+TEST(Display, ShowsEachKindItsOwnWay) {
+    EXPECT_EQ(registry().render(jdatetime("2024-06-15T09:30:00")), "2024-06-15 09:30:00");
+    EXPECT_EQ(registry().render(jdatetime("garbageTx")), "garbage x");
+    EXPECT_EQ(registry().render(jspan("-PT2H")), "2h ago");
+    EXPECT_EQ(registry().render(jspan("P1Y2M3DT4H5M6.5S")), "1y 2mo 3d 4h 5m 6s 500ms");
+    EXPECT_EQ(registry().render(jspan("nonsense")), "nonsense");
+    EXPECT_EQ(registry().render(jzoned("2024-01-15T09:30:00.75-05:00[America/New_York]")),
+              "2024-01-15 09:30:00 EST");
+    EXPECT_EQ(registry().render(jzoned("2024-06-15T12:00:00+05:30[+05:30]")),
+              "2024-06-15 12:00:00 +05:30");
+    EXPECT_EQ(registry().render(jzoned("2024-06-15T12:00:00+00:00[UTC]")),
+              "2024-06-15 12:00:00 UTC");
+    EXPECT_EQ(registry().render(jzoned("bad[x]")), "bad[x]");
+    EXPECT_EQ(registry().render(jtz("Europe/Paris")), "Europe/Paris");
+    for (const auto& handler : registry().types()) {
+        const CellValue v = CellValue::custom(handler->type_tag(), "payload T");
+        EXPECT_EQ(handler->edit_repr(v), "payload T") << handler->type_tag();
+    }
+}
+
+TEST(NumberViews, CountFromTheEpoch) {
+    EXPECT_EQ(registry().coerce_number(jdate("1969-12-31")), -1.0);
+    EXPECT_EQ(registry().coerce_number(jtime("12:00:00")), 0.5);
+    EXPECT_EQ(registry().coerce_number(jdatetime("1970-01-02T06:00:00")), 1.25);
+    EXPECT_EQ(registry().coerce_number(jzoned("1970-01-01T00:00:01+00:00[UTC]")), 1.0);
+    EXPECT_EQ(registry().coerce_number(jzoned("1969-12-31T23:59:59.5+00:00[UTC]")), 0.0);
+    EXPECT_FALSE(registry().coerce_number(jspan("P1D")).has_value());
+    EXPECT_FALSE(registry().coerce_number(jtz("UTC")).has_value());
+    EXPECT_FALSE(registry().coerce_number(jdate("2024-02-30")).has_value());
+}
+
+TEST(ParseWith, ReadsByFormatOrGivesNothing) {
+    auto with = [](std::string_view tag, std::string_view text,
+                   std::string_view format) -> std::string {
+        auto value = registry().handler_for(tag)->parse_with(text, format);
+        return value ? std::string(value->custom_data()) : "<none>";
+    };
+    EXPECT_EQ(with("jdate", "05/03/2024", "%d/%m/%Y"), "2024-03-05");
+    EXPECT_EQ(with("jdate", "4/2", "%d/%m"), "<none>");
+    EXPECT_EQ(with("jdate", "Tue 05/03/2024", "%a %d/%m/%Y"), "2024-03-05");
+    EXPECT_EQ(with("jdate", "Mon 05/03/2024", "%a %d/%m/%Y"), "<none>");
+    EXPECT_EQ(with("jdate", "2024-06-15", ""), "2024-06-15");
+    EXPECT_EQ(with("jdate", "2024-6-15", ""), "<none>");
+    EXPECT_EQ(with("jtime", "7:05 pm", "%I:%M %p"), "19:05:00");
+    EXPECT_EQ(with("jdatetime", "2024/06/15 10h", "%Y/%m/%d %Hh"), "2024-06-15T10:00:00");
+    EXPECT_EQ(with("jzoned", "2024-03-10 02:30 America/New_York", "%Y-%m-%d %H:%M %Q"),
+              "2024-03-10T03:30:00-04:00[America/New_York]");
+    EXPECT_EQ(with("jzoned", "2024-11-03 01:30 -0500 America/New_York", "%Y-%m-%d %H:%M %z %Q"),
+              "2024-11-03T01:30:00-05:00[America/New_York]");
+    EXPECT_EQ(with("jzoned", "2024-11-03 01:30 -0300 America/New_York", "%Y-%m-%d %H:%M %z %Q"),
+              "<none>");
+    EXPECT_EQ(with("jzoned", "2024-06-15 12:00 +0530", "%Y-%m-%d %H:%M %z"),
+              "2024-06-15T12:00:00+05:30[+05:30]");
+    EXPECT_EQ(with("jzoned", "2024-06-15 12:00", "%Y-%m-%d %H:%M"), "<none>");
+    EXPECT_EQ(with("jspan", "1d", "%Y"), "P1D");
+    EXPECT_EQ(with("jtimezone", "UTC", ""), "<none>");
+}
+
+}  // namespace
+}  // namespace orvel::datetime

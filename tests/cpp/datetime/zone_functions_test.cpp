@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include "datetime/iso_text.h"
+#include "datetime/system_zone.h"
+#include "function_test_support.h"
+
+namespace orvel::datetime::testing {
+namespace {
+
+class ZoneFunctions : public ::testing::TestWithParam<CallCase> {};
+
+TEST_P(ZoneFunctions, PlaceAndConvertInstants) {
+    const auto& c = GetParam();
+    EXPECT_EQ(call(c.function, c.args), c.expected) << c.function;
+}
+
+const core::CellValue kGap = C("jdatetime", "2024-03-10T02:30:00");
+const core::CellValue kFold = C("jdatetime", "2024-11-03T01:30:00");
+const core::CellValue kNy = T("America/New_York");
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ZoneFunctions,
+    ::testing::Values(
+        CallCase{"TIMEZONE", {T("UTC")}, "jtimezone:UTC"},
+        CallCase{"TIMEZONE", {T("Z")}, "jtimezone:UTC"},
+        CallCase{"TIMEZONE", {T("+00:00")}, "jtimezone:UTC"},
+        CallCase{"TIMEZONE", {T("+05:30")}, "jtimezone:+05:30"},
+        CallCase{"TIMEZONE", {T("+0530")}, "jtimezone:+05:30"},
+        CallCase{"TIMEZONE", {T("-05")}, "jtimezone:-05:00"},
+        CallCase{"TIMEZONE", {kNy}, "jtimezone:America/New_York"},
+        CallCase{"TIMEZONE", {T("europe/paris")}, "jtimezone:Europe/Paris"},
+        CallCase{"TIMEZONE", {T("utc")}, "jtimezone:UTC"},
+        CallCase{"TIMEZONE", {T("Etc/Unknown")}, "jtimezone:+00:00"},
+        CallCase{"TIMEZONE", {C("jtimezone", "UTC")}, "#VALUE! TIMEZONE: arg must be a string"},
+        CallCase{"TIMEZONE",
+                 {T("Mars/Base")},
+                 "#VALUE! TIMEZONE: failed to find time zone `Mars/Base` in time zone database"},
+        CallCase{"TIMEZONE",
+                 {T("/etc/passwd")},
+                 "#VALUE! TIMEZONE: failed to find time zone `/etc/passwd` in time zone database"},
+        CallCase{"TIMEZONE", {}, "#VALUE! TIMEZONE: expected 1 string arg"},
+        CallCase{"ZONED", {kGap, kNy}, "jzoned:2024-03-10T03:30:00-04:00[America/New_York]"},
+        CallCase{
+            "ZONED", {kGap, kNy, T("later")}, "jzoned:2024-03-10T03:30:00-04:00[America/New_York]"},
+        CallCase{"ZONED",
+                 {kGap, kNy, T("earlier")},
+                 "jzoned:2024-03-10T01:30:00-05:00[America/New_York]"},
+        CallCase{"ZONED",
+                 {kGap, kNy, T("EARLIER")},
+                 "jzoned:2024-03-10T01:30:00-05:00[America/New_York]"},
+        CallCase{"ZONED",
+                 {kGap, kNy, T("reject")},
+                 "#VALUE! ZONED: ambiguous local time (error converting datetime "
+                 "2024-03-10T02:30:00 to instant in "
+                 "time zone America/New_York: datetime is ambiguous since it falls into a gap "
+                 "between offsets -05 "
+                 "and -04)"},
+        CallCase{"ZONED", {kFold, kNy}, "jzoned:2024-11-03T01:30:00-04:00[America/New_York]"},
+        CallCase{"ZONED",
+                 {kFold, kNy, T("earlier")},
+                 "jzoned:2024-11-03T01:30:00-04:00[America/New_York]"},
+        CallCase{"ZONED",
+                 {kFold, kNy, T("later")},
+                 "jzoned:2024-11-03T01:30:00-05:00[America/New_York]"},
+        CallCase{"ZONED", {kFold, kNy, E()}, "jzoned:2024-11-03T01:30:00-04:00[America/New_York]"},
+        CallCase{
+            "ZONED", {kFold, kNy, T("")}, "jzoned:2024-11-03T01:30:00-04:00[America/New_York]"},
+        CallCase{"ZONED",
+                 {kFold, kNy, T("Late")},
+                 "#VALUE! ZONED: disambiguation must be 'compatible', 'earlier', 'later', or "
+                 "'reject' (got \"late\")"},
+        CallCase{"ZONED",
+                 {kFold, kNy, T("a\"b\n\xC3\x89")},
+                 "#VALUE! ZONED: disambiguation must be 'compatible', 'earlier', 'later', or "
+                 "'reject' (got "
+                 "\"a\\\"b\\n\xC3\x89\")"},
+        CallCase{"ZONED",
+                 {kFold, kNy, N(1)},
+                 "#VALUE! ZONED: disambiguation must be a string or omitted"},
+        CallCase{"ZONED",
+                 {C("jdate", "2024-01-01"), kNy},
+                 "#VALUE! ZONED: arg #1 must be a jdatetime value"},
+        CallCase{
+            "ZONED", {kFold, N(5)}, "#VALUE! ZONED: arg #2 must be a jtimezone value or a string"},
+        CallCase{
+            "ZONED", {kFold, C("jtimezone", "+05:30")}, "jzoned:2024-11-03T01:30:00+05:30[+05:30]"},
+        CallCase{"ZONED",
+                 {C("jdatetime", "9999-12-31T23:00:00"), T("UTC")},
+                 "#VALUE! out of range: parameter 'unix_seconds' with value 253402297200 is not in "
+                 "the required "
+                 "range of -377705023201..=253402207200"},
+        CallCase{"TO_ZONED",
+                 {kFold},
+                 "#VALUE! ZONED: expected 2 or 3 args (datetime, tz, [disambiguation])"},
+        CallCase{"TO_ZONED", {kFold, T("UTC")}, "jzoned:2024-11-03T01:30:00+00:00[UTC]"},
+        CallCase{"PARSE_ZONED",
+                 {T("2024-06-15 12:00 +0530"), T("%Y-%m-%d %H:%M %z")},
+                 "jzoned:2024-06-15T12:00:00+05:30[+05:30]"},
+        CallCase{"PARSE_ZONED",
+                 {T("2024-06-15 12:00 Mars/Base"), T("%Y-%m-%d %H:%M %Q")},
+                 "#VALUE! failed to find time zone `Mars/Base` in time zone database"},
+        CallCase{
+            "PARSE_ZONED", {T("1720992719"), T("%s")}, "jzoned:2024-07-14T21:31:59Z[Etc/Unknown]"},
+        CallCase{"PARSE_ZONED",
+                 {T("2024-01-15T09:30:00-05:00[America/New_York]")},
+                 "jzoned:2024-01-15T09:30:00-05:00[America/New_York]"},
+        CallCase{"PARSE_ZONED", {N(1)}, "#VALUE! PARSE_ZONED: arg #1 must be a string"},
+        CallCase{"IN_TZ",
+                 {C("jzoned", "2024-01-15T09:30:00-05:00[America/New_York]"), T("UTC")},
+                 "jzoned:2024-01-15T14:30:00+00:00[UTC]"},
+        CallCase{"IN_TZ",
+                 {C("jzoned", "2024-01-15T09:30:00-05:00[America/New_York]"),
+                  C("jtimezone", "Asia/Kolkata")},
+                 "jzoned:2024-01-15T20:00:00+05:30[Asia/Kolkata]"},
+        CallCase{"IN_TZ",
+                 {C("jzoned", "2024-01-15T09:30:00-05:00[America/New_York]"), N(5)},
+                 "#VALUE! IN_TZ: arg #2 must be a jtimezone value or a string"},
+        CallCase{"IN_TZ",
+                 {C("jdatetime", "2024-01-15T09:30:00"), T("UTC")},
+                 "#VALUE! IN_TZ: arg #1 must be a jzoned value"},
+        CallCase{"IN_TZ",
+                 {C("jzoned", "2024-01-15T09:30:00-05:00[America/New_York]")},
+                 "#VALUE! IN_TZ: expected 2 args (zoned, tz)"},
+        CallCase{"TO_UTC",
+                 {C("jzoned", "2024-01-15T09:30:00-05:00[America/New_York]")},
+                 "jzoned:2024-01-15T14:30:00+00:00[UTC]"},
+        CallCase{"TO_UTC",
+                 {C("jdatetime", "2024-01-15T09:30:00")},
+                 "#VALUE! TO_UTC: arg #1 must be a jzoned value"},
+        CallCase{"TO_UTC", {}, "#VALUE! TO_UTC: expected 1 jzoned arg"},
+        CallCase{"NOW", {N(1)}, "#VALUE! NOW: expected no args"},
+        CallCase{"UTCNOW", {N(1)}, "#VALUE! UTCNOW: expected no args"},
+        CallCase{"TODAY", {N(1)}, "#VALUE! TODAY: expected no args"}));
+
+TEST(ClockFunctions, GiveCurrentValuesOfTheRightShape) {
+    const std::string now = call("NOW", {});
+    const std::string utcnow = call("UTCNOW", {});
+    const std::string today = call("TODAY", {});
+    ASSERT_EQ(now.substr(0, 7), "jzoned:");
+    ASSERT_EQ(utcnow.substr(0, 7), "jzoned:");
+    ASSERT_EQ(today.substr(0, 6), "jdate:");
+    EXPECT_TRUE(utcnow.ends_with("+00:00[UTC]")) << utcnow;
+    auto now_value = parse_zoned(now.substr(7));
+    auto utc_value = parse_zoned(utcnow.substr(7));
+    ASSERT_TRUE(now_value.has_value()) << now;
+    ASSERT_TRUE(utc_value.has_value()) << utcnow;
+    // Read one after the other: the instants lie within a few seconds.
+    EXPECT_LE(utc_value->instant.seconds - now_value->instant.seconds, 5);
+    EXPECT_GE(utc_value->instant.seconds, now_value->instant.seconds);
+    EXPECT_GT(now_value->local.date.year, 2020);
+    // TODAY is the system zone's date of a NOW taken around it.
+    const std::string today_again = call("TO_DATE", {C("jzoned", now.substr(7))});
+    const std::string later = call("TODAY", {});
+    EXPECT_TRUE(today == today_again || later == today_again) << today << " " << today_again;
+}
+
+TEST(SystemZone, TzValuesResolveLikeTheSystemLibrary) {
+    auto describe = [](std::string_view tz) {
+        const TimeZone zone = zone_from_tz_value(tz);
+        return zone.describe();
+    };
+    EXPECT_EQ(describe(""), "UTC");
+    EXPECT_EQ(describe("America/New_York"), "America/New_York");
+    EXPECT_EQ(describe(":Europe/Paris"), "Europe/Paris");
+    EXPECT_EQ(describe("/usr/share/zoneinfo/Asia/Tokyo"), "Asia/Tokyo");
+    EXPECT_EQ(describe("JST-9"), "+09");
+    EXPECT_EQ(describe("<+0330>-3:30"), "+03:30");
+    EXPECT_EQ(describe("UTC0"), "UTC");
+    EXPECT_EQ(describe("EST5EDT,M3.2.0,M11.1.0"), "Etc/Unknown");
+    EXPECT_EQ(describe("Mars/Base"), "Etc/Unknown");
+    EXPECT_EQ(describe("/etc/passwd"), "Etc/Unknown");
+    EXPECT_EQ(describe("/dev/stdin"), "Etc/Unknown");
+    const TimeZone by_path = zone_from_tz_value("/usr/share/zoneinfo/posix/Asia/Tokyo");
+    EXPECT_EQ(by_path.kind(), TimeZone::Kind::Tzif);
+    EXPECT_FALSE(by_path.iana_name().has_value());
+    EXPECT_EQ(by_path.describe(), "+09");
+}
+
+TEST(SystemZone, PosixRuleStrings) {
+    EXPECT_TRUE(parse_posix_tz("EST5EDT,M3.2.0,M11.1.0").has_value());
+    EXPECT_TRUE(parse_posix_tz("CET-1CEST,M3.5.0,M10.5.0/3").has_value());
+    EXPECT_TRUE(parse_posix_tz("<-03>3").has_value());
+    EXPECT_FALSE(parse_posix_tz("America/New_York").has_value());
+    EXPECT_FALSE(parse_posix_tz("UTC").has_value());
+    EXPECT_FALSE(parse_posix_tz("EST5EDT,M13.2.0,M11.1.0").has_value());
+    EXPECT_EQ(parse_posix_tz("EST5")->standard_offset, -5 * 3600);
+}
+
+}  // namespace
+}  // namespace orvel::datetime::testing

@@ -1,0 +1,60 @@
+// Random URL-like texts through every URL function: no crash, only the functions' own error
+// texts, and text results always valid UTF-8 when the input is.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "call_helpers.h"
+#include "url/utf8.h"
+
+namespace orvel::url::testing {
+namespace {
+
+// Pieces that steer the parser into its corners: schemes, slashes, brackets, ports, escapes.
+const std::vector<std::string> kPieces = {
+    "http:",  "https:", "file:", "foo:", "mailto:", "//", "/",     "\\", "?",    "#",
+    "@",      ":",      "[",     "]",    "::1",     "80", "99999", "%",  "%2F",  "%FF",
+    "%C3%A9", "+",      "=",     "&",    "a",       "B",  "1.2.3", ".",  "..",   " ",
+    "\t",     "é",      "ß",     "xn--", "0x",      "-",  "<",     "^",  "\xFF", "\xED\xA0\x80",
+};
+
+std::string random_text(std::mt19937& rng) {
+    std::uniform_int_distribution<std::size_t> count(0, 10);
+    std::uniform_int_distribution<std::size_t> piece(0, kPieces.size() - 1);
+    std::string out;
+    for (std::size_t i = count(rng); i > 0; --i) out += kPieces[piece(rng)];
+    return out;
+}
+
+TEST(UrlFunctionsOnRandomInput, GiveTheirOwnErrorsOrValidText) {
+    const std::vector<std::string> one_arg = {"URL_SCHEME", "URL_HOST",   "URL_PORT",
+                                              "URL_PATH",   "URL_QUERY",  "URL_FRAGMENT",
+                                              "URL_VALID",  "URL_ENCODE", "URL_DECODE"};
+    std::mt19937 rng(7);
+    for (int i = 0; i < 20000; ++i) {
+        std::string a = random_text(rng);
+        std::string b = random_text(rng);
+        const bool valid_input = is_valid_utf8(a) && is_valid_utf8(b);
+        std::vector<std::pair<std::string, std::vector<core::CellValue>>> calls;
+        for (const std::string& name : one_arg) calls.push_back({name, {text(a)}});
+        calls.push_back({"URL_PARAM", {text(a), text(b)}});
+        calls.push_back({"URL_JOIN", {text(a), text(b)}});
+        calls.push_back({"URL_PATH_SEGMENT", {text(a), number(static_cast<double>(i % 7) - 3)}});
+        for (const auto& [name, args] : calls) {
+            core::CellValue result = call_value(name, args);
+            if (result.is_error()) {
+                EXPECT_EQ(result.error_kind(), core::ErrorKind::Value);
+                EXPECT_EQ(result.error_message().substr(0, name.size() + 2), name + ": ")
+                    << ::testing::PrintToString(a);
+            } else if (result.is_text() && valid_input) {
+                EXPECT_TRUE(is_valid_utf8(result.text_view()))
+                    << name << " " << ::testing::PrintToString(a);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace orvel::url::testing
