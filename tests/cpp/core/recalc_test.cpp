@@ -89,7 +89,11 @@ INSTANTIATE_TEST_SUITE_P(
                    "",
                    "A1 B1",
                    "A1=Unexpected token: Eof () B1=Unexpected token: Eof ()"},
-        RecalcCase{"UnknownNameIsAnError", {{"A1", "=NOPE+1"}}, "", "A1", "A1=#NAME?"}),
+        RecalcCase{"UnknownNameIsAnError", {{"A1", "=NOPE+1"}}, "", "A1", "A1=#NAME?"},
+        RecalcCase{"LettersPastTheLastColumnNameTheCellByText",
+                   {{"A1", "=ZZZZZZZZ1*2"}, {"ZZZZZZZZ1", "=B1+1"}, {"B1", "1"}}, "",
+                   "A1 MWLQKWU1", "A1=4 MWLQKWU1=_"},
+        RecalcCase{"RowZeroIsACellOfItsOwn", {{"A2", "=A0+1"}, {"A0", "=5"}}, "", "A2", "A2=6"}),
     case_name);
 
 INSTANTIATE_TEST_SUITE_P(
