@@ -32,4 +32,11 @@ inline constexpr std::uint32_t kMaxColumn = UINT32_MAX;
 // recalculation on the C stack, so the bound sits far below what would exhaust it.
 inline constexpr int kMaxCallbackDepth = 200;
 
+// Bounds of the substitution of named definitions into a formula: the longest chain of names
+// defined through other names, the deepest nesting of the substituted tree (twice the parser's
+// nesting, which is the most a parsed formula reaches), and the most nodes names may bring in.
+inline constexpr std::uint32_t kMaxNameDepth = 100;
+inline constexpr std::uint64_t kMaxExpandedDepth = 2 * kMaxNestingDepth;
+inline constexpr std::uint64_t kMaxExpandedNodes = 1000000;
+
 }  // namespace orvel::core
