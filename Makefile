@@ -21,8 +21,8 @@ build: setup
 install: setup
 	@$(PY) -m pip install -q --no-build-isolation .
 
-demo: build install
-	@$(BUILD)/examples/parse_formula
+demo: install
+	@$(PY) examples/demo.py
 
 test: test-cpp test-python
 

@@ -4,7 +4,7 @@ import orvel
 
 
 def show(title, value):
-    print(f"{title:<44} {value!r}")
+    print(f"{title:<48} {value!r}")
 
 
 def main():

@@ -5,15 +5,6 @@ import pytest
 import orvel
 
 
-def _catalogue_built():
-    try:
-        orvel.list_functions()
-    except NotImplementedError:
-        return False
-    return True
-
-
-@pytest.mark.skipif(not _catalogue_built(), reason="the catalogue is not built yet")
 class TestModuleCatalogue:
     def test_list_functions_is_a_new_equal_list_each_time(self):
         first = orvel.list_functions()

@@ -87,19 +87,11 @@ def test_function_text_signature(name, signature):
     assert not function.__doc__.startswith(name)
 
 
-# The Sheet's methods arrive with the engine sheet; until then their tests wait.
-needs_sheet_methods = pytest.mark.skipif(
-    not hasattr(orvel.Sheet, "get"), reason="the engine sheet is not built yet"
-)
-
-
-@needs_sheet_methods
 def test_methods_are_in_table_order():
     methods = [name for name in vars(orvel.Sheet) if not name.startswith("__")]
     assert methods == [name for name, _ in METHODS]
 
 
-@needs_sheet_methods
 @pytest.mark.parametrize("name,signature", METHODS)
 def test_method_text_signature(name, signature):
     method = getattr(orvel.Sheet, name)
@@ -118,7 +110,6 @@ def test_docstrings_are_the_help_text_alone():
     )
 
 
-@needs_sheet_methods
 def test_method_docstrings_are_the_help_text_alone():
     assert orvel.Sheet.get.__doc__ == "Get the computed value of a cell as a string, or None if empty."
     assert orvel.Sheet.set_cells.__doc__ == (
@@ -219,15 +210,6 @@ class _Index:
         return self.value
 
 
-def _text_services_built():
-    try:
-        orvel.adjust_refs_for_deletion("x")
-    except NotImplementedError:
-        return False
-    return True
-
-
-@pytest.mark.skipif(not _text_services_built(), reason="the text services are not built yet")
 def test_objects_with_index_are_accepted_as_integers():
     assert orvel.adjust_refs_for_deletion("x", [_Index(1)], (2, 3)) == "x"
 
