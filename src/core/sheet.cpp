@@ -85,6 +85,16 @@ std::vector<std::pair<std::string, CellValue>> Sheet::values() const {
     return out;
 }
 
+void Sheet::for_each_value(
+    const std::function<void(std::string_view, const CellValue&)>& visit) const {
+    std::string id;
+    state_->values_order.for_each([&](std::uint32_t cell) {
+        id.clear();
+        state_->ids.append_text(id, cell);
+        visit(id, state_->values[cell]);
+    });
+}
+
 std::optional<SheetError> Sheet::set_name(std::string_view name, std::string_view definition) {
     if (auto message = check_name(name)) {
         return SheetError{SheetError::Kind::InvalidName, {}, std::move(*message)};

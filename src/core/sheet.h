@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -92,6 +93,10 @@ public:
     CellValue get(std::string_view cell) const;
     // Every computed value in the order cells first received one (Empty values included).
     std::vector<std::pair<std::string, CellValue>> values() const;
+    // The same walk without copying the map: visit(id, value) for each, the id valid only
+    // during the call. For hosts that turn the whole sheet into their own objects.
+    void for_each_value(
+        const std::function<void(std::string_view, const CellValue&)>& visit) const;
 
     // --- Named definitions (names are upper-cased before every use).
 
