@@ -95,6 +95,8 @@ void Sheet::for_each_value(
     });
 }
 
+std::size_t Sheet::value_count() const noexcept { return state_->values_order.size(); }
+
 std::optional<SheetError> Sheet::set_name(std::string_view name, std::string_view definition) {
     if (auto message = check_name(name)) {
         return SheetError{SheetError::Kind::InvalidName, {}, std::move(*message)};

@@ -97,6 +97,8 @@ public:
     // during the call. For hosts that turn the whole sheet into their own objects.
     void for_each_value(
         const std::function<void(std::string_view, const CellValue&)>& visit) const;
+    // How many values that walk visits.
+    std::size_t value_count() const noexcept;
 
     // --- Named definitions (names are upper-cased before every use).
 

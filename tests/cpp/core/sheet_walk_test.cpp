@@ -17,6 +17,7 @@ TEST(SheetWalk, ForEachValueVisitsWhatValuesCopies) {
         walked.emplace_back(std::string(id), value);
     });
     EXPECT_EQ(walked, sheet.values());
+    EXPECT_EQ(walked.size(), sheet.value_count());
     EXPECT_FALSE(walked.empty());
 }
 
