@@ -13,7 +13,9 @@ constexpr const char* kFormulaCursor[] = {"formula", "cursor"};
 }  // namespace
 
 PyObject* py_list_functions(PyObject*, PyObject*) {
-    return guarded([&]() -> PyObject* { return function_list_to_py(core::list_functions()).release(); });
+    return guarded([&]() -> PyObject* {
+        return function_list_to_py(core::list_functions()).release();
+    });
 }
 
 PyObject* py_signature_help(PyObject*, PyObject* const* args, Py_ssize_t nargs,

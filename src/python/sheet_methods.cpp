@@ -289,13 +289,15 @@ template <class Convert>
 PyObject* all_values(PyObject* self, Convert convert) {
     SheetObject& sheet = sheet_of(self);
     SharedBorrow borrow(sheet.borrow);
-    PyRef dict = checked(PyDict_New());
-    for (const auto& [id, value] : engine_of(sheet).values()) {
-        if (value.is_empty()) continue;
+    // Presized: a large sheet would otherwise grow the dict through a dozen rehashes.
+    const auto count = static_cast<Py_ssize_t>(engine_of(sheet).value_count());
+    PyRef dict = checked(_PyDict_NewPresized(count));
+    engine_of(sheet).for_each_value([&](std::string_view id, const core::CellValue& value) {
+        if (value.is_empty()) return;
         PyRef key = make_str(id);
         PyRef item = convert(value);
         if (PyDict_SetItem(dict.get(), key.get(), item.get()) < 0) throw PythonError{};
-    }
+    });
     return dict.release();
 }
 

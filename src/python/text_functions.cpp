@@ -40,7 +40,8 @@ PyObject* kind_text(std::array<PyObject*, N>& cache, Kind kind, NameOf name_of) 
     if (index >= N) throw core::InternalError("kind out of range");
     if (cache[index] == nullptr) {
         const std::string_view name = name_of(kind);
-        PyObject* text = PyUnicode_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size()));
+        PyObject* text =
+            PyUnicode_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size()));
         if (text == nullptr) throw PythonError{};
         PyUnicode_InternInPlace(&text);
         cache[index] = text;

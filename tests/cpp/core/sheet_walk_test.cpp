@@ -11,7 +11,8 @@ namespace {
 
 TEST(SheetWalk, ForEachValueVisitsWhatValuesCopies) {
     Sheet sheet;
-    testing::write(sheet, {{"B1", "=A1+1"}, {"A1", "1"}, {"c7", "x"}, {"D1", "={1,2}"}, {"A1", ""}});
+    testing::write(sheet,
+                   {{"B1", "=A1+1"}, {"A1", "1"}, {"c7", "x"}, {"D1", "={1,2}"}, {"A1", ""}});
     std::vector<std::pair<std::string, CellValue>> walked;
     sheet.for_each_value([&](std::string_view id, const CellValue& value) {
         walked.emplace_back(std::string(id), value);
