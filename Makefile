@@ -42,8 +42,9 @@ test-sanitize: setup
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  scripts/run-cpp-tests $(SAN_BUILD)
 
-bench: build
+bench: build install
 	@for program in $(BUILD)/bench/bench_*; do $$program; done
+	@$(PY) bench/python_bench.py
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) build/python

@@ -20,6 +20,14 @@ struct Parameters {
     std::size_t required;  // the first `required` parameters have no default
 };
 
+// Method-table entries: fast-call functions with keywords, stored as CPython's PyCFunction.
+inline constexpr int kFastCall = METH_FASTCALL | METH_KEYWORDS;
+
+template <class Function>
+PyCFunction as_cfunction(Function function) {
+    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function));
+}
+
 // Matches positional and keyword arguments to parameters; a slot left null was not given.
 void bind_arguments(const Parameters& parameters, PyObject* const* args, Py_ssize_t nargs,
                     PyObject* kwnames, PyObject** slots);

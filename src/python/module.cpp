@@ -1,5 +1,6 @@
 // The module's init function: the module, then the class Sheet, then the 19 functions in
 // table order, each name appended to __all__ as it is added.
+#include "python/arguments.h"
 #include "python/docstrings.h"
 #include "python/errors.h"
 #include "python/keys.h"
@@ -10,42 +11,35 @@ namespace orvel::python {
 
 namespace {
 
-constexpr int kFast = METH_FASTCALL | METH_KEYWORDS;
-
-template <class F>
-PyCFunction as_cfunction(F function) {
-    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function));
-}
-
 PyMethodDef g_functions[] = {
-    {"evaluate", as_cfunction(py_evaluate), kFast, kEvaluateDoc},
-    {"extract_refs", as_cfunction(py_extract_refs), kFast, kExtractRefsDoc},
-    {"formula_tokens", as_cfunction(py_formula_tokens), kFast, kFormulaTokensDoc},
-    {"rewrite_refs_for_deletion", as_cfunction(py_rewrite_refs_for_deletion), kFast,
+    {"evaluate", as_cfunction(py_evaluate), kFastCall, kEvaluateDoc},
+    {"extract_refs", as_cfunction(py_extract_refs), kFastCall, kExtractRefsDoc},
+    {"formula_tokens", as_cfunction(py_formula_tokens), kFastCall, kFormulaTokensDoc},
+    {"rewrite_refs_for_deletion", as_cfunction(py_rewrite_refs_for_deletion), kFastCall,
      kRewriteRefsForDeletionDoc},
-    {"adjust_refs_for_deletion", as_cfunction(py_adjust_refs_for_deletion), kFast,
+    {"adjust_refs_for_deletion", as_cfunction(py_adjust_refs_for_deletion), kFastCall,
      kAdjustRefsForDeletionDoc},
-    {"adjust_refs_for_insertion", as_cfunction(py_adjust_refs_for_insertion), kFast,
+    {"adjust_refs_for_insertion", as_cfunction(py_adjust_refs_for_insertion), kFastCall,
      kAdjustRefsForInsertionDoc},
     {"adjust_refs_for_column_block_move", as_cfunction(py_adjust_refs_for_column_block_move),
-     kFast, kAdjustRefsForColumnBlockMoveDoc},
+     kFastCall, kAdjustRefsForColumnBlockMoveDoc},
     {"adjust_refs_for_column_block_move_data_following",
-     as_cfunction(py_adjust_refs_for_column_block_move_data_following), kFast,
+     as_cfunction(py_adjust_refs_for_column_block_move_data_following), kFastCall,
      kAdjustRefsForColumnBlockMoveDataFollowingDoc},
-    {"adjust_refs_for_row_block_move", as_cfunction(py_adjust_refs_for_row_block_move), kFast,
+    {"adjust_refs_for_row_block_move", as_cfunction(py_adjust_refs_for_row_block_move), kFastCall,
      kAdjustRefsForRowBlockMoveDoc},
     {"adjust_refs_for_row_block_move_data_following",
-     as_cfunction(py_adjust_refs_for_row_block_move_data_following), kFast,
+     as_cfunction(py_adjust_refs_for_row_block_move_data_following), kFastCall,
      kAdjustRefsForRowBlockMoveDataFollowingDoc},
-    {"shift_formula_refs", as_cfunction(py_shift_formula_refs), kFast, kShiftFormulaRefsDoc},
-    {"parse_range", as_cfunction(py_parse_range), kFast, kParseRangeDoc},
-    {"is_unbounded_range", as_cfunction(py_is_unbounded_range), kFast, kIsUnboundedRangeDoc},
-    {"parse_cell_id", as_cfunction(py_parse_cell_id), kFast, kParseCellIdDoc},
-    {"col_to_index", as_cfunction(py_col_to_index), kFast, kColToIndexDoc},
-    {"index_to_col", as_cfunction(py_index_to_col), kFast, kIndexToColDoc},
-    {"cell_id", as_cfunction(py_cell_id), kFast, kCellIdDoc},
+    {"shift_formula_refs", as_cfunction(py_shift_formula_refs), kFastCall, kShiftFormulaRefsDoc},
+    {"parse_range", as_cfunction(py_parse_range), kFastCall, kParseRangeDoc},
+    {"is_unbounded_range", as_cfunction(py_is_unbounded_range), kFastCall, kIsUnboundedRangeDoc},
+    {"parse_cell_id", as_cfunction(py_parse_cell_id), kFastCall, kParseCellIdDoc},
+    {"col_to_index", as_cfunction(py_col_to_index), kFastCall, kColToIndexDoc},
+    {"index_to_col", as_cfunction(py_index_to_col), kFastCall, kIndexToColDoc},
+    {"cell_id", as_cfunction(py_cell_id), kFastCall, kCellIdDoc},
     {"list_functions", py_list_functions, METH_NOARGS, kListFunctionsDoc},
-    {"signature_help", as_cfunction(py_signature_help), kFast, kSignatureHelpDoc},
+    {"signature_help", as_cfunction(py_signature_help), kFastCall, kSignatureHelpDoc},
 };
 
 PyModuleDef g_module = {

@@ -473,40 +473,33 @@ PyObject* signature_help(PyObject* self, Args args, Py_ssize_t nargs, PyObject* 
     });
 }
 
-template <class F>
-PyCFunction as_cfunction(F function) {
-    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function));
-}
-
-constexpr int kFast = METH_FASTCALL | METH_KEYWORDS;
-
 PyMethodDef g_methods[] = {
-    {"set_cells", as_cfunction(set_cells), kFast, kSheetSetCellsDoc},
-    {"set_cells_typed", as_cfunction(set_cells_typed), kFast, kSheetSetCellsTypedDoc},
-    {"try_parse", as_cfunction(try_parse), kFast, kSheetTryParseDoc},
-    {"get", as_cfunction(get), kFast, kSheetGetDoc},
+    {"set_cells", as_cfunction(set_cells), kFastCall, kSheetSetCellsDoc},
+    {"set_cells_typed", as_cfunction(set_cells_typed), kFastCall, kSheetSetCellsTypedDoc},
+    {"try_parse", as_cfunction(try_parse), kFastCall, kSheetTryParseDoc},
+    {"get", as_cfunction(get), kFastCall, kSheetGetDoc},
     {"get_all", get_all, METH_NOARGS, kSheetGetAllDoc},
-    {"get_typed", as_cfunction(get_typed), kFast, kSheetGetTypedDoc},
+    {"get_typed", as_cfunction(get_typed), kFastCall, kSheetGetTypedDoc},
     {"get_all_typed", get_all_typed, METH_NOARGS, kSheetGetAllTypedDoc},
-    {"get_array_typed", as_cfunction(get_array_typed), kFast, kSheetGetArrayTypedDoc},
-    {"set_name", as_cfunction(set_name), kFast, kSheetSetNameDoc},
-    {"remove_name", as_cfunction(remove_name), kFast, kSheetRemoveNameDoc},
-    {"get_name", as_cfunction(get_name), kFast, kSheetGetNameDoc},
+    {"get_array_typed", as_cfunction(get_array_typed), kFastCall, kSheetGetArrayTypedDoc},
+    {"set_name", as_cfunction(set_name), kFastCall, kSheetSetNameDoc},
+    {"remove_name", as_cfunction(remove_name), kFastCall, kSheetRemoveNameDoc},
+    {"get_name", as_cfunction(get_name), kFastCall, kSheetGetNameDoc},
     {"names", names, METH_NOARGS, kSheetNamesDoc},
-    {"spill_at", as_cfunction(spill_at), kFast, kSheetSpillAtDoc},
-    {"owner_of", as_cfunction(owner_of), kFast, kSheetOwnerOfDoc},
-    {"get_array", as_cfunction(get_array), kFast, kSheetGetArrayDoc},
-    {"pin_value", as_cfunction(pin_value), kFast, kSheetPinValueDoc},
-    {"unpin_value", as_cfunction(unpin_value), kFast, kSheetUnpinValueDoc},
+    {"spill_at", as_cfunction(spill_at), kFastCall, kSheetSpillAtDoc},
+    {"owner_of", as_cfunction(owner_of), kFastCall, kSheetOwnerOfDoc},
+    {"get_array", as_cfunction(get_array), kFastCall, kSheetGetArrayDoc},
+    {"pin_value", as_cfunction(pin_value), kFastCall, kSheetPinValueDoc},
+    {"unpin_value", as_cfunction(unpin_value), kFastCall, kSheetUnpinValueDoc},
     {"pinned_cells", pinned_cells, METH_NOARGS, kSheetPinnedCellsDoc},
-    {"is_pinned", as_cfunction(is_pinned), kFast, kSheetIsPinnedDoc},
-    {"register_type", as_cfunction(register_type), kFast, kSheetRegisterTypeDoc},
-    {"register_function", as_cfunction(register_function), kFast, kSheetRegisterFunctionDoc},
-    {"complete", as_cfunction(complete), kFast, kSheetCompleteDoc},
+    {"is_pinned", as_cfunction(is_pinned), kFastCall, kSheetIsPinnedDoc},
+    {"register_type", as_cfunction(register_type), kFastCall, kSheetRegisterTypeDoc},
+    {"register_function", as_cfunction(register_function), kFastCall, kSheetRegisterFunctionDoc},
+    {"complete", as_cfunction(complete), kFastCall, kSheetCompleteDoc},
     {"register_datetime", register_datetime, METH_NOARGS, kSheetRegisterDatetimeDoc},
     {"register_url", register_url, METH_NOARGS, kSheetRegisterUrlDoc},
     {"list_functions", list_functions, METH_NOARGS, kSheetListFunctionsDoc},
-    {"signature_help", as_cfunction(signature_help), kFast, kSheetSignatureHelpDoc},
+    {"signature_help", as_cfunction(signature_help), kFastCall, kSheetSignatureHelpDoc},
     {nullptr, nullptr, 0, nullptr},
 };
 
