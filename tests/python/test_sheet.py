@@ -351,3 +351,17 @@ def _parameters(method):
     import inspect
 
     return list(inspect.signature(getattr(orvel.Sheet(), method)).parameters)
+
+
+def test_a_payload_that_empties_the_changes_list_is_read_safely(sheet):
+    changes = []
+
+    class Shrinking:
+        def __float__(self):
+            changes.clear()
+            return 2.0
+
+    changes.extend([("A1", {"kind": "number", "value": Shrinking()}),
+                    ("B1", {"kind": "string", "value": "kept"})])
+    sheet.set_cells_typed(changes)
+    assert sheet.get_all_typed() == {"A1": 2, "B1": "kept"}

@@ -230,3 +230,17 @@ def test_services_never_fail_on_any_text(text, a, b, c):
     orvel.adjust_refs_for_column_block_move_data_following(formula, a, b, c)
     orvel.shift_formula_refs(formula, 5, -5, a, b)
     orvel.is_unbounded_range(text)
+
+
+def test_an_index_that_empties_its_own_list_is_read_safely():
+    cols = []
+
+    class Shrinking:
+        def __index__(self):
+            cols.clear()
+            return 1
+
+    cols.extend([Shrinking(), 2, 3])
+    assert orvel.adjust_refs_for_insertion("=A1+D1", cols) == orvel.adjust_refs_for_insertion(
+        "=A1+D1", [1, 2, 3]
+    )
