@@ -34,17 +34,18 @@ test-python: install
 	  $(PY) -m pytest -q tests/python; code=$$?; \
 	  if [ $$code -eq 5 ]; then echo "pytest: no Python tests yet"; exit 0; fi; exit $$code
 
-# The C++ tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The C++ and Python tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: setup
 	@cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_SANITIZE=ON \
 	  -DORVEL_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(SAN_BUILD) -j $(JOBS) | { grep -v -e '^\[' -e '^ninja: no work' || true; }
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  scripts/run-cpp-tests $(SAN_BUILD)
+	@scripts/run-python-sanitized $(SAN_BUILD)-python
 
 bench: build install
 	@for program in $(BUILD)/bench/bench_*; do $$program; done
 	@$(PY) bench/python_bench.py
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) build/python
+	rm -rf $(BUILD) $(SAN_BUILD) $(SAN_BUILD)-python build/python
