@@ -138,6 +138,7 @@ EvaluationOrder build_evaluation_order(SheetState& state, bool redirect) {
     for (std::size_t i = 0; i < order.size(); ++i) {
         out.roots[i] = roots[order[i]];
         order[i] = cells[order[i]];
+        out.code.add(out.roots[i]);
     }
     return out;
 }

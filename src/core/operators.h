@@ -31,10 +31,21 @@ Expected<ArrayValue, FormulaError> broadcast_binop(BinaryOpCode code, const Arra
                                                    const Registry& registry,
                                                    std::size_t* text_built = nullptr);
 
+// The binary operator on two single values: broadcast_binop of two 1 x 1 arrays, whose element
+// error is a failure.
+Expected<CellValue, FormulaError> scalar_binop(BinaryOpCode code, const CellValue& left,
+                                               const CellValue& right, const Registry& registry,
+                                               std::size_t* text_built = nullptr);
+
 // A comparison applied element by element; booleans, or error values of the operands.
 Expected<ArrayValue, FormulaError> broadcast_compare(CompareOp op, const ArrayValue& left,
                                                      const ArrayValue& right,
                                                      const Registry& registry);
+
+// A comparison of two single values: broadcast_compare of two 1 x 1 arrays.
+Expected<CellValue, FormulaError> scalar_compare(CompareOp op, const CellValue& left,
+                                                 const CellValue& right,
+                                                 const Registry& registry);
 
 // Prefix "+" or "-" on one value; anything that is not a number becomes Empty.
 Expected<CellValue, FormulaError> eval_unary_op(char op, const CellValue& value);

@@ -132,6 +132,7 @@ std::optional<std::vector<std::string>> run_pass(SheetState& state, bool first_p
     SheetSpills spills(state);
     Evaluator evaluator(lookup, order.max_row, order.max_col, *state.registry);
     evaluator.with_spill_resolver(&spills);
+    EvalScratch scratch;
     for (std::size_t i = 0; i < order.order.size(); ++i) {
         const std::uint32_t cell = order.order[i];
         if (state.has(cell, kPinned)) {
@@ -143,7 +144,14 @@ std::optional<std::vector<std::string>> run_pass(SheetState& state, bool first_p
                 state.set_value(cell, state.formula(cell).error);
                 continue;
             }
-            auto result = evaluator.eval_node(root);
+            if (std::span<const ScalarOp> code = order.code.formula(i); !code.empty()) {
+                // A single value: what place_result does with a 1 x 1 result.
+                auto value = evaluator.eval_code(code, scratch);
+                state.set_value(cell, value ? std::move(*value)
+                                            : CellValue::error(std::move(value).error()));
+                continue;
+            }
+            auto result = evaluator.eval_node(root, scratch);
             if (result) {
                 place_result(state, cell, std::move(*result));
             } else {

@@ -17,6 +17,7 @@
 #include "core/names.h"
 #include "core/ordered_cells.h"
 #include "core/registry.h"
+#include "core/scalar_code.h"
 #include "core/values.h"
 
 namespace orvel::core {
@@ -62,6 +63,7 @@ struct EvaluationOrder {
     std::uint32_t max_col = 1;
     std::vector<std::uint32_t> order;     // every participating cell, dependencies first
     std::vector<const AstNode*> roots;    // per entry of `order`: the formula tree to evaluate
+    ScalarCode code;                      // per entry of `order`: the tree flattened, if it can be
     std::vector<std::uint32_t> left_out;  // cells that could not be ordered (a cycle)
     bool used_redirects = false;          // a reference to a spilled cell was turned to its anchor
     bool without_redirects = false;       // ordered again without them after a false cycle
