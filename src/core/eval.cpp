@@ -345,10 +345,12 @@ Expected<CellValue, FormulaError> CodeRun::run(std::span<const ScalarOp> code) {
             case ScalarOp::Code::Number: fits = push(CellValue::number(op.number), 0); break;
             case ScalarOp::Code::Boolean: fits = push(CellValue::boolean(op.arg != 0), 0); break;
             case ScalarOp::Code::Text:
-                fits = push(CellValue::text(op.node->text), op.node->text.size());
+                fits = push(CellValue::text(op.text()), op.text().size());
                 break;
             case ScalarOp::Code::Cell: fits = push(context_.lookup.cell(op.col, op.row), 0); break;
-            case ScalarOp::Code::CellById: fits = push(read_cell(context_.lookup, op.node), 0); break;
+            case ScalarOp::Code::CellById:
+                fits = push(context_.lookup.cell_by_id(op.text()), 0);
+                break;
             case ScalarOp::Code::Sign: {
                 auto value = eval_unary_op(static_cast<char>(op.arg), slots_.back().value);
                 if (!value) return unexpected(std::move(value).error());

@@ -139,16 +139,16 @@ std::optional<std::vector<std::string>> run_pass(SheetState& state, bool first_p
             ArrayValue pinned = *state.extras[cell].pin;
             place_result(state, cell, std::move(pinned));
         } else if (state.has(cell, kFormula)) {
+            if (!order.code[i].empty()) {
+                // A single value: what place_result does with a 1 x 1 result.
+                auto value = evaluator.eval_code(order.code[i], scratch);
+                state.set_value(cell, value ? std::move(*value)
+                                            : CellValue::error(std::move(value).error()));
+                continue;
+            }
             const AstNode* root = order.roots[i];
             if (!root) {
                 state.set_value(cell, state.formula(cell).error);
-                continue;
-            }
-            if (std::span<const ScalarOp> code = order.code.formula(i); !code.empty()) {
-                // A single value: what place_result does with a 1 x 1 result.
-                auto value = evaluator.eval_code(code, scratch);
-                state.set_value(cell, value ? std::move(*value)
-                                            : CellValue::error(std::move(value).error()));
                 continue;
             }
             auto result = evaluator.eval_node(root, scratch);

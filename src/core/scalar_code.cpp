@@ -1,6 +1,10 @@
 #include "core/scalar_code.h"
 
+#include <algorithm>
+#include <string>
+
 #include "core/operators.h"
+#include "core/values.h"
 
 namespace orvel::core {
 
@@ -10,7 +14,8 @@ namespace {
 // would otherwise flatten into code far larger than the trees themselves.
 constexpr std::size_t kMaxOpsPerFormula = std::size_t{1} << 16;
 
-// The instruction of a leaf, or false for a leaf that is not a single value.
+// The instruction of a leaf, or false for a leaf that is not a single value. Texts are filled in
+// when the code is stored.
 bool leaf_op(const AstNode* node, ScalarOp& op) noexcept {
     op = ScalarOp{};
     switch (node->kind) {
@@ -24,17 +29,16 @@ bool leaf_op(const AstNode* node, ScalarOp& op) noexcept {
             return true;
         case NodeKind::Text:
             op.code = ScalarOp::Code::Text;
-            op.node = node;
-            return true;
+            return node->text.size() <= UINT32_MAX;
         case NodeKind::CellRef:
             if (node->col == UINT32_MAX) {
+                // Read by id text, as the tree walk reads it.
                 op.code = ScalarOp::Code::CellById;
-                op.node = node;
-            } else {
-                op.code = ScalarOp::Code::Cell;
-                op.col = node->col;
-                op.row = node->row;
+                return node->text.size() <= UINT32_MAX - 10;  // room for the row's digits
             }
+            op.code = ScalarOp::Code::Cell;
+            op.col = node->col;
+            op.row = node->row;
             return true;
         default: return false;
     }
@@ -64,42 +68,75 @@ bool operator_op(const AstNode* node, ScalarOp& op) noexcept {
     }
 }
 
-}  // namespace
-
-void ScalarCode::add(const AstNode* root) {
-    if (root && !flatten(root)) ops_.resize(starts_.back());
-    starts_.push_back(ops_.size());
+void set_text(ScalarOp& op, std::string_view stored) noexcept {
+    op.chars = stored.data();
+    op.col = static_cast<std::uint32_t>(stored.size());
 }
 
-bool ScalarCode::flatten(const AstNode* root) {
+bool has_text(const ScalarOp& op) noexcept {
+    return op.code == ScalarOp::Code::Text || op.code == ScalarOp::Code::CellById;
+}
+
+}  // namespace
+
+std::span<const ScalarOp> ScalarFlattener::flatten(const AstNode* root, AstArena& into) {
+    ops_.clear();
+    text_leaves_.clear();
+    if (!root || !flatten_ops(root)) return {};
+    ScalarOp* code = into.new_array<ScalarOp>(ops_.size());
+    std::copy(ops_.begin(), ops_.end(), code);
+    std::size_t next_leaf = 0;
+    for (std::size_t i = 0; i < ops_.size(); ++i) {
+        if (!has_text(code[i])) continue;
+        const AstNode* leaf = text_leaves_[next_leaf++];
+        if (code[i].code == ScalarOp::Code::Text) {
+            set_text(code[i], into.store(leaf->text));
+        } else {
+            set_text(code[i], into.store(cell_id(leaf->text, leaf->row)));
+        }
+    }
+    return {code, ops_.size()};
+}
+
+bool ScalarFlattener::flatten_ops(const AstNode* root) {
     // Post-order with an explicit stack: operator chains may be 100000 deep.
-    std::vector<Frame>& stack = frames_;
-    stack.clear();
-    stack.push_back({root, 0});
+    frames_.clear();
+    frames_.push_back({root, 0});
     std::size_t visited = 0;
     ScalarOp op;
-    while (!stack.empty()) {
-        Frame& frame = stack.back();
+    while (!frames_.empty()) {
+        Frame& frame = frames_.back();
         const AstNode* node = frame.node;
         if (frame.next_child == 0) {
             // Checked before the operands, so that a call over a large tree is given up at once.
             const bool fits = node->child_count == 0 ? leaf_op(node, op) : operator_op(node, op);
             if (!fits || ++visited > kMaxOpsPerFormula) return false;
             if (node->child_count == 0) {
+                if (has_text(op)) text_leaves_.push_back(node);
                 ops_.push_back(op);
-                stack.pop_back();
+                frames_.pop_back();
                 continue;
             }
         }
         if (frame.next_child < node->child_count) {
-            stack.push_back({node->child(frame.next_child++), 0});
+            frames_.push_back({node->child(frame.next_child++), 0});
             continue;
         }
         operator_op(node, op);
         ops_.push_back(op);
-        stack.pop_back();
+        frames_.pop_back();
     }
     return true;
+}
+
+std::span<const ScalarOp> copy_code(std::span<const ScalarOp> code, AstArena& into) {
+    if (code.empty()) return {};
+    ScalarOp* copy = into.new_array<ScalarOp>(code.size());
+    std::copy(code.begin(), code.end(), copy);
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        if (has_text(copy[i])) set_text(copy[i], into.store(code[i].text()));
+    }
+    return {copy, code.size()};
 }
 
 }  // namespace orvel::core

@@ -94,6 +94,11 @@ std::string exact(const Expected<CellValue, FormulaError>& r) {
     return r ? exact(*r) : "fail " + r.error().display();
 }
 
+std::span<const ScalarOp> flatten(const AstNode* root, AstArena& into) {
+    ScalarFlattener flattener;
+    return flattener.flatten(root, into);
+}
+
 struct Operand {
     const char* name;
     CellValue value;
@@ -137,9 +142,9 @@ class ScalarCodeMatchesTree : public ::testing::TestWithParam<const char*> {};
 TEST_P(ScalarCodeMatchesTree, OnEveryPairOfOperands) {
     auto ast = Parser::parse(GetParam());
     ASSERT_TRUE(ast);
-    ScalarCode code;
-    code.add(ast->root());
-    ASSERT_FALSE(code.formula(0).empty());
+    AstArena arena;
+    const std::span<const ScalarOp> code = flatten(ast->root(), arena);
+    ASSERT_FALSE(code.empty());
 
     const std::vector<Operand> operands = tricky_operands();
     std::string handler_log;
@@ -161,7 +166,7 @@ TEST_P(ScalarCodeMatchesTree, OnEveryPairOfOperands) {
 
                 cells.log.clear();
                 handler_log.clear();
-                const std::string by_code = exact(evaluator.eval_code(code.formula(0), scratch));
+                const std::string by_code = exact(evaluator.eval_code(code, scratch));
                 EXPECT_EQ(by_code, by_tree);
                 EXPECT_EQ(cells.log + handler_log, tree_log);
             }
@@ -175,9 +180,9 @@ TEST(ScalarCode, ReadsAndHandlerCallsInterleaveAsInTheTree) {
     // The handler is asked about "A1+B1" before C1 is read.
     auto ast = Parser::parse("=(A1+B1)*C1<A1");
     ASSERT_TRUE(ast);
-    ScalarCode code;
-    code.add(ast->root());
-    ASSERT_FALSE(code.formula(0).empty());
+    AstArena arena;
+    const std::span<const ScalarOp> code = flatten(ast->root(), arena);
+    ASSERT_FALSE(code.empty());
 
     TwoCells cells(CellValue::custom("u", "7"), CellValue::number(1));
     Registry registry;
@@ -187,7 +192,7 @@ TEST(ScalarCode, ReadsAndHandlerCallsInterleaveAsInTheTree) {
     const std::string tree_log = cells.log;
     cells.log.clear();
     EvalScratch scratch;
-    EXPECT_EQ(exact(evaluator.eval_code(code.formula(0), scratch)), by_tree);
+    EXPECT_EQ(exact(evaluator.eval_code(code, scratch)), by_tree);
     EXPECT_EQ(cells.log, tree_log);
     EXPECT_NE(tree_log.find("binary 0 <u:7> 1; read C1"), std::string::npos) << tree_log;
 }
@@ -206,9 +211,8 @@ class ScalarCodeShapes : public ::testing::TestWithParam<Shape> {};
 TEST_P(ScalarCodeShapes, OnlyTreesOfSingleValuesAreFlattened) {
     auto ast = Parser::parse(GetParam().formula);
     ASSERT_TRUE(ast);
-    ScalarCode code;
-    code.add(ast->root());
-    EXPECT_EQ(!code.formula(0).empty(), GetParam().flattened);
+    AstArena arena;
+    EXPECT_EQ(!flatten(ast->root(), arena).empty(), GetParam().flattened);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -226,32 +230,52 @@ TEST(ScalarCode, UnknownOperatorIsLeftToTheTree) {
     ASSERT_TRUE(ast);
     AstNode odd = *ast->root();
     odd.op = '~';
-    ScalarCode code;
-    code.add(&odd);
-    EXPECT_TRUE(code.formula(0).empty());
+    AstArena arena;
+    EXPECT_TRUE(flatten(&odd, arena).empty());
 }
 
-TEST(ScalarCode, FormulasKeepTheirOwnCodeInOrder) {
-    auto first = Parser::parse("=A1+1");
-    auto other = Parser::parse("=SUM(A1:A2)");
-    auto last = Parser::parse("=-B1");
-    ASSERT_TRUE(first && other && last);
-    ScalarCode code;
-    code.add(first->root());
-    code.add(nullptr);
-    code.add(other->root());
-    code.add(last->root());
-    ASSERT_EQ(code.formulas(), 4u);
-    EXPECT_EQ(code.formula(0).size(), 3u);
-    EXPECT_TRUE(code.formula(1).empty());
-    EXPECT_TRUE(code.formula(2).empty());
+TEST(ScalarCode, CodeOutlivesItsTreeAndSurvivesCopying) {
+    TwoCells cells(CellValue::text("ab"), CellValue::number(5));
+    Registry registry;
+    const Evaluator evaluator(cells, 1000, 26, registry);
+    const std::string formula = "=(A1=\"ab\")+B1&\"!\"&ZZZZZZZZ7";
+    auto reference = Parser::parse(formula);
+    ASSERT_TRUE(reference);
+    const std::string expected = exact(evaluator.eval_node(reference->root()));
+    const std::string expected_reads = cells.log;
+    ASSERT_EQ(expected, "'6!'");
 
-    TwoCells cells(CellValue::number(4), CellValue::number(5));
+    AstArena first;
+    std::span<const ScalarOp> code;
+    {
+        auto ast = Parser::parse(formula);
+        ASSERT_TRUE(ast);
+        code = flatten(ast->root(), first);
+    }
+    AstArena second;
+    const std::span<const ScalarOp> copy = copy_code(code, second);
+    EvalScratch scratch;
+    for (std::span<const ScalarOp> run : {code, copy}) {
+        cells.log.clear();
+        EXPECT_EQ(exact(evaluator.eval_code(run, scratch)), expected);
+        EXPECT_EQ(cells.log, expected_reads);
+    }
+}
+
+TEST(ScalarCode, FlattenerReusedAfterAGivenUpTree) {
+    auto given_up = Parser::parse("=\"x\"&A1+SUM(B1)");
+    auto fine = Parser::parse("=\"y\"&-A1");
+    ASSERT_TRUE(given_up && fine);
+    ScalarFlattener flattener;
+    AstArena arena;
+    EXPECT_TRUE(flattener.flatten(given_up->root(), arena).empty());
+    const std::span<const ScalarOp> code = flattener.flatten(fine->root(), arena);
+    ASSERT_EQ(code.size(), 4u);
+    TwoCells cells(CellValue::number(4), CellValue());
     Registry registry;
     const Evaluator evaluator(cells, 1000, 26, registry);
     EvalScratch scratch;
-    EXPECT_EQ(typed(*evaluator.eval_code(code.formula(0), scratch)), "5");
-    EXPECT_EQ(typed(*evaluator.eval_code(code.formula(3), scratch)), "-5");
+    EXPECT_EQ(typed(*evaluator.eval_code(code, scratch)), "'y-4'");
 }
 
 // Long left-deep chains run in a loop; right-nested ones as deep as the parser allows too.
@@ -264,14 +288,14 @@ TEST(ScalarCode, DeepTreesGiveTheTreesValue) {
     for (const std::string& formula : {left_deep, right_nested}) {
         auto ast = Parser::parse(formula);
         ASSERT_TRUE(ast);
-        ScalarCode code;
-        code.add(ast->root());
-        ASSERT_FALSE(code.formula(0).empty());
+        AstArena arena;
+        const std::span<const ScalarOp> code = flatten(ast->root(), arena);
+        ASSERT_FALSE(code.empty());
         TwoCells cells(CellValue::number(3), CellValue::number(0.5));
         Registry registry;
         const Evaluator evaluator(cells, 1000, 26, registry);
         EvalScratch scratch;
-        EXPECT_EQ(exact(evaluator.eval_code(code.formula(0), scratch)),
+        EXPECT_EQ(exact(evaluator.eval_code(code, scratch)),
                   exact(evaluator.eval_node(ast->root())));
     }
 }
@@ -281,24 +305,23 @@ TEST(ScalarCode, ChainsPastTheCodeBoundAreLeftToTheTree) {
     for (int i = 0; i < 100000; ++i) formula += "+1";
     auto ast = Parser::parse(formula);
     ASSERT_TRUE(ast);
-    ScalarCode code;
-    code.add(ast->root());
-    EXPECT_TRUE(code.formula(0).empty());
+    AstArena arena;
+    EXPECT_TRUE(flatten(ast->root(), arena).empty());
 }
 
 TEST(ScalarCode, ScratchIsReusableAfterAFailure) {
     auto failing = Parser::parse("=1+A1/0");
     auto fine = Parser::parse("=A1*2");
     ASSERT_TRUE(failing && fine);
-    ScalarCode code;
-    code.add(failing->root());
-    code.add(fine->root());
+    AstArena arena;
+    const std::span<const ScalarOp> failing_code = flatten(failing->root(), arena);
+    const std::span<const ScalarOp> fine_code = flatten(fine->root(), arena);
     TwoCells cells(CellValue::number(4), CellValue());
     Registry registry;
     const Evaluator evaluator(cells, 1000, 26, registry);
     EvalScratch scratch;
-    EXPECT_EQ(exact(evaluator.eval_code(code.formula(0), scratch)), "fail #DIV/0!");
-    EXPECT_EQ(typed(*evaluator.eval_code(code.formula(1), scratch)), "8");
+    EXPECT_EQ(exact(evaluator.eval_code(failing_code, scratch)), "fail #DIV/0!");
+    EXPECT_EQ(typed(*evaluator.eval_code(fine_code, scratch)), "8");
     EXPECT_EQ(typed(*evaluator.eval_node(fine->root(), scratch)), "8");
 }
 
