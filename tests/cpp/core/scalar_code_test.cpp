@@ -15,6 +15,7 @@
 #include "core/eval.h"
 #include "core/parser.h"
 #include "eval_support.h"
+#include "sheet_support.h"
 
 namespace orvel::core {
 namespace {
@@ -323,6 +324,31 @@ TEST(ScalarCode, ScratchIsReusableAfterAFailure) {
     EXPECT_EQ(exact(evaluator.eval_code(failing_code, scratch)), "fail #DIV/0!");
     EXPECT_EQ(typed(*evaluator.eval_code(fine_code, scratch)), "8");
     EXPECT_EQ(typed(*evaluator.eval_node(fine->root(), scratch)), "8");
+}
+
+// A sheet keeps such formulas as code only: texts and ids must survive the store being packed
+// again, and names substituted into a formula are flattened anew with each definition.
+TEST(ScalarCode, SheetFormulasSurviveRepackingAndNameChanges) {
+    using testing::read;
+    using testing::write;
+    Sheet sheet;
+    EXPECT_FALSE(sheet.set_name("RATE", "=2"));
+    for (int round = 1; round <= 5; ++round) {
+        testing::Cells cells{{"A1", std::to_string(round)}};
+        for (int i = 1; i <= 2000; ++i) {
+            const std::string n = std::to_string(i + round);
+            cells.push_back({"B" + std::to_string(i), "=\"n\"&A1*RATE&\"-" + n + "\""});
+            cells.push_back({"C" + std::to_string(i), "=ZZZZZZZZ1&\"\"=\"" + n + "\""});
+        }
+        write(sheet, cells);
+        EXPECT_EQ(read(sheet, "B1 C2000"),
+                  "B1=n" + std::to_string(2 * round) + "-" + std::to_string(1 + round) +
+                      " C2000=FALSE");
+    }
+    write(sheet, {{"ZZZZZZZZ1", "2005"}});
+    EXPECT_EQ(read(sheet, "C1 C2000"), "C1=FALSE C2000=TRUE");
+    EXPECT_FALSE(sheet.set_name("RATE", "=A1/10"));
+    EXPECT_EQ(read(sheet, "B1"), "B1=n2.5-6");
 }
 
 }  // namespace
