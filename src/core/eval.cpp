@@ -458,14 +458,9 @@ EvalResult expand_range(const CellLookup& lookup, std::uint32_t col1, std::uint3
     if (cols > kMaxCells || rows > kMaxCells || cols * rows > kMaxCells) {
         return unexpected(too_many_cells("range"));
     }
-    std::vector<CellValue> cells;
-    cells.reserve(static_cast<std::size_t>(cols * rows));
-    for (std::uint64_t r = 0; r < rows; ++r) {
-        for (std::uint64_t c = 0; c < cols; ++c) {
-            cells.push_back(lookup.cell(static_cast<std::uint32_t>(first_col + c),
-                                        static_cast<std::uint32_t>(first_row + r)));
-        }
-    }
+    std::vector<CellValue> cells(static_cast<std::size_t>(cols * rows));
+    lookup.read_block(first_col, first_row, static_cast<std::uint32_t>(cols),
+                      static_cast<std::uint32_t>(rows), cells.data());
     return ArrayValue(static_cast<std::uint32_t>(rows), static_cast<std::uint32_t>(cols),
                       std::move(cells));
 }

@@ -5,6 +5,7 @@
 // and a dense sheet costs 4 bytes per cell.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -41,6 +42,23 @@ public:
     }
 
     std::size_t size() const noexcept { return size_; }
+
+    // Calls f(key's low 32 bits, value) for the keys from `first` to `last` (which share their
+    // high 32 bits) that are present, in order; a page at a time.
+    template <class F>
+    void for_each_in_run(std::uint64_t first, std::uint64_t last, F&& f) const {
+        for (std::uint64_t block = first >> kRowBits; block <= last >> kRowBits; ++block) {
+            const std::uint32_t page = find_page(block);
+            if (page == kNoPage) continue;
+            const std::uint64_t from = std::max(first, block << kRowBits);
+            const std::uint64_t to = std::min(last, (block << kRowBits) | (kPageRows - 1));
+            const std::uint32_t* slots = &slots_[page_slot(page, 0)];
+            for (std::uint64_t key = from; key <= to; ++key) {
+                const std::uint32_t value = slots[key & (kPageRows - 1)];
+                if (value != kAbsent) f(static_cast<std::uint32_t>(key), value);
+            }
+        }
+    }
 
 private:
     static constexpr unsigned kRowBits = 5;

@@ -23,6 +23,17 @@ public:
         std::uint32_t cell = state_.ids.find(id);
         return cell == kNoCell ? CellValue() : state_.values[cell];
     }
+    // Column by column through the position index's pages; cells without a record stay Empty.
+    void read_block(std::uint32_t first_col, std::uint32_t first_row, std::uint32_t cols,
+                    std::uint32_t rows, CellValue* out) const override {
+        const std::uint32_t last_row = first_row + (rows - 1);
+        for (std::uint32_t c = 0; c < cols; ++c) {
+            state_.ids.for_each_in_column(
+                first_col + c, first_row, last_row, [&](std::uint32_t row, std::uint32_t cell) {
+                    out[std::size_t{row - first_row} * cols + c] = state_.values[cell];
+                });
+        }
+    }
 
 private:
     const SheetState& state_;
