@@ -359,6 +359,18 @@ Expected<CellValue, FormulaError> CodeRun::run(std::span<const ScalarOp> code) {
             }
             case ScalarOp::Code::Binary: {
                 const std::size_t top = slots_.size();
+                const auto code = static_cast<BinaryOpCode>(op.arg);
+                const CellValue& left = slots_[top - 2].value;
+                const CellValue& right = slots_[top - 1].value;
+                if (code != BinaryOpCode::Concat && left.is_number() && right.is_number()) {
+                    // What scalar_binop gives two plain numbers, without its result wrapper.
+                    double number = 0;
+                    if (!number_arithmetic(code, left.as_double(), right.as_double(), number)) {
+                        return unexpected(FormulaError(ErrorKind::DivByZero));
+                    }
+                    fits = replace(2, CellValue::number(number), 0);
+                    break;
+                }
                 std::size_t text_bytes = 0;
                 auto value = scalar_binop(static_cast<BinaryOpCode>(op.arg),
                                           slots_[top - 2].value, slots_[top - 1].value, registry,

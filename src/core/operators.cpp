@@ -93,18 +93,10 @@ private:
 };
 
 ElementResult arithmetic(BinaryOpCode code, double a, double b) {
-    switch (code) {
-        case BinaryOpCode::Add: return CellValue::number(a + b);
-        case BinaryOpCode::Sub: return CellValue::number(a - b);
-        case BinaryOpCode::Mul: return CellValue::number(a * b);
-        case BinaryOpCode::Div:
-            if (b == 0) return unexpected(FormulaError(ErrorKind::DivByZero));
-            return CellValue::number(a / b);
-        case BinaryOpCode::Pow: return CellValue::number(std::pow(a, b));
-        case BinaryOpCode::Rem: return CellValue::number(std::fmod(a, b));
-        case BinaryOpCode::Concat: break;
-    }
-    return CellValue();
+    if (code == BinaryOpCode::Concat) return CellValue();
+    double out = 0;
+    if (!number_arithmetic(code, a, b, out)) return unexpected(FormulaError(ErrorKind::DivByZero));
+    return CellValue::number(out);
 }
 
 // The first handler's answer for an operation with a custom operand, or none.

@@ -2,6 +2,7 @@
 // six comparisons and the two signs.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -23,6 +24,24 @@ using Shape = std::pair<std::uint32_t, std::uint32_t>;  // rows, cols
 Expected<Shape, FormulaError> broadcast_shape(std::uint32_t rows1, std::uint32_t cols1,
                                               std::uint32_t rows2, std::uint32_t cols2,
                                               std::string_view label);
+
+// The arithmetic of the operators other than "&" on two numbers into `out`; false for a
+// division by zero.
+inline bool number_arithmetic(BinaryOpCode code, double a, double b, double& out) noexcept {
+    switch (code) {
+        case BinaryOpCode::Add: out = a + b; return true;
+        case BinaryOpCode::Sub: out = a - b; return true;
+        case BinaryOpCode::Mul: out = a * b; return true;
+        case BinaryOpCode::Div:
+            if (b == 0) return false;
+            out = a / b;
+            return true;
+        case BinaryOpCode::Pow: out = std::pow(a, b); return true;
+        case BinaryOpCode::Rem: out = std::fmod(a, b); return true;
+        case BinaryOpCode::Concat: break;
+    }
+    return false;
+}
 
 // A binary operator applied element by element. `text_built`, when given, receives the bytes
 // of text the operator built for its result ("&" and "+" joining texts).
