@@ -22,6 +22,8 @@ class EmptyLookup final : public CellLookup {
 public:
     CellValue cell(std::uint32_t, std::uint32_t) const override { return {}; }
     CellValue cell_by_id(std::string_view) const override { return {}; }
+    void read_block(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
+                    CellValue*) const override {}  // the block is Empty already
 };
 
 FormulaError out_of_memory() { return FormulaError::size("out of memory"); }
@@ -338,6 +340,7 @@ private:
 };
 
 Expected<CellValue, FormulaError> CodeRun::run(std::span<const ScalarOp> code) {
+    if (code.empty()) throw InternalError("no code to run");
     const Registry& registry = context_.registry;
     for (const ScalarOp& op : code) {
         bool fits = true;
@@ -359,22 +362,20 @@ Expected<CellValue, FormulaError> CodeRun::run(std::span<const ScalarOp> code) {
             }
             case ScalarOp::Code::Binary: {
                 const std::size_t top = slots_.size();
-                const auto code = static_cast<BinaryOpCode>(op.arg);
+                const auto binary = static_cast<BinaryOpCode>(op.arg);
                 const CellValue& left = slots_[top - 2].value;
                 const CellValue& right = slots_[top - 1].value;
-                if (code != BinaryOpCode::Concat && left.is_number() && right.is_number()) {
+                if (binary != BinaryOpCode::Concat && left.is_number() && right.is_number()) {
                     // What scalar_binop gives two plain numbers, without its result wrapper.
                     double number = 0;
-                    if (!number_arithmetic(code, left.as_double(), right.as_double(), number)) {
+                    if (!number_arithmetic(binary, left.as_double(), right.as_double(), number)) {
                         return unexpected(FormulaError(ErrorKind::DivByZero));
                     }
                     fits = replace(2, CellValue::number(number), 0);
                     break;
                 }
                 std::size_t text_bytes = 0;
-                auto value = scalar_binop(static_cast<BinaryOpCode>(op.arg),
-                                          slots_[top - 2].value, slots_[top - 1].value, registry,
-                                          &text_bytes);
+                auto value = scalar_binop(binary, left, right, registry, &text_bytes);
                 if (!value) return unexpected(std::move(value).error());
                 fits = replace(2, std::move(*value), text_bytes);
                 break;
