@@ -114,7 +114,8 @@ private:
         std::size_t hole = i;
         for (std::size_t j = (i + 1) & mask_; entries_[j].page != kNoPage; j = (j + 1) & mask_) {
             const std::size_t want = home(entries_[j].block);
-            const bool movable = hole <= j ? (want <= hole || want > j) : (want <= hole && want > j);
+            const bool movable =
+                hole <= j ? (want <= hole || want > j) : (want <= hole && want > j);
             if (movable) {
                 entries_[hole] = entries_[j];
                 hole = j;
