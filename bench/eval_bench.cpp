@@ -1,5 +1,6 @@
 // Evaluation of formulas that stress broadcasting, text building, sorting and deduplication,
-// and the one-shot path (parse + evaluate) of a small arithmetic formula.
+// a small formula of single values from its tree and from its code, and the one-shot path
+// (parse + evaluate) of a small arithmetic formula.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -63,6 +64,48 @@ void BM_SmallFormulaParsed(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_SmallFormulaParsed);
+
+// Every cell holds a number.
+class NumberCells final : public orvel::core::CellLookup {
+public:
+    orvel::core::CellValue cell(std::uint32_t col, std::uint32_t row) const override {
+        return orvel::core::CellValue::number(col + row);
+    }
+    orvel::core::CellValue cell_by_id(std::string_view) const override { return {}; }
+};
+
+// A formula of single values as a sheet evaluates it: from its tree with kept stacks, and from
+// its flattened code.
+void BM_ScalarFormulaTree(benchmark::State& state) {
+    auto ast = Parser::parse("=A1*2+1-B1/4");
+    const Registry registry;
+    const NumberCells cells;
+    const Evaluator evaluator(cells, 1000, 26, registry);
+    orvel::core::EvalScratch scratch;
+    for (auto _ : state) {
+        auto result = evaluator.eval_node(ast->root(), scratch);
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ScalarFormulaTree);
+
+void BM_ScalarFormulaCode(benchmark::State& state) {
+    auto ast = Parser::parse("=A1*2+1-B1/4");
+    orvel::core::AstArena arena;
+    orvel::core::ScalarFlattener flattener;
+    const auto code = flattener.flatten(ast->root(), arena);
+    const Registry registry;
+    const NumberCells cells;
+    const Evaluator evaluator(cells, 1000, 26, registry);
+    orvel::core::EvalScratch scratch;
+    for (auto _ : state) {
+        auto result = evaluator.eval_code(code, scratch);
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ScalarFormulaCode);
 
 void BM_OneShotArithmetic(benchmark::State& state) {
     for (auto _ : state) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace orvel::core {
@@ -86,6 +87,12 @@ public:
     AstNode* new_node(NodeKind kind);
     std::string_view store(std::string_view text);
     const AstNode** new_child_list(std::size_t count);
+    // Room for `count` objects of a type without a destructor, left uninitialised.
+    template <class T>
+    T* new_array(std::size_t count) {
+        static_assert(std::is_trivially_destructible_v<T>);
+        return static_cast<T*>(allocate(sizeof(T) * count, alignof(T)));
+    }
     // Bytes held by the arena (for bounding the size of derived trees).
     std::size_t bytes_used() const noexcept { return used_total_; }
 

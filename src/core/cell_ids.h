@@ -51,6 +51,13 @@ public:
     std::uint32_t find(std::uint32_t col, std::uint32_t row) const noexcept {
         return by_position_.find(key(col, row));
     }
+    // Calls f(row, cell) for the canonical ids of column `col` from `first_row` to `last_row`,
+    // in row order.
+    template <class F>
+    void for_each_in_column(std::uint32_t col, std::uint32_t first_row, std::uint32_t last_row,
+                            F&& f) const {
+        by_position_.for_each_in_run(key(col, first_row), key(col, last_row), f);
+    }
     std::uint32_t intern(std::string_view id);
     std::uint32_t intern(std::uint32_t col, std::uint32_t row);
     // Frees the index for reuse; the caller guarantees nothing refers to it any more.

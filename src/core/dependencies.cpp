@@ -52,6 +52,20 @@ void DependencyCollector::collect(const AstNode* root, std::uint32_t stamp, std:
     }
 }
 
+void DependencyCollector::collect(std::span<const ScalarOp> code, std::uint32_t stamp,
+                                  std::uint32_t& latest, std::vector<std::uint32_t>& formulas) {
+    latest_ = &latest;
+    formulas_ = &formulas;
+    stamp_ = stamp;
+    for (const ScalarOp& op : code) {
+        if (op.code == ScalarOp::Code::Cell) {
+            reach(state_.ids.find(op.col, op.row));
+        } else if (op.code == ScalarOp::Code::CellById) {
+            reach(state_.ids.find(op.text()));
+        }
+    }
+}
+
 void DependencyCollector::visit(const AstNode* node) {
     switch (node->kind) {
         case NodeKind::CellRef:

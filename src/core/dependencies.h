@@ -1,12 +1,14 @@
-// The cells a formula waits for, found by walking its tree: each referenced cell, or with
-// redirection the anchor of the spill of the previous pass that filled it, when that cell has
-// an input or a pin. Ranges are expanded only to such cells.
+// The cells a formula waits for, found by walking its tree or its code: each referenced cell, or
+// with redirection the anchor of the spill of the previous pass that filled it, when that cell
+// has an input or a pin. Ranges are expanded only to such cells.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "core/ast.h"
+#include "core/scalar_code.h"
 #include "core/sheet_state.h"
 
 namespace orvel::core {
@@ -22,6 +24,9 @@ public:
     // kNoCell when none). The positions of the formula cells read are appended to `formulas`,
     // each once; `stamp` must differ from one formula to the next.
     void collect(const AstNode* root, std::uint32_t stamp, std::uint32_t& latest,
+                 std::vector<std::uint32_t>& formulas);
+    // The same for a formula kept as flattened code.
+    void collect(std::span<const ScalarOp> code, std::uint32_t stamp, std::uint32_t& latest,
                  std::vector<std::uint32_t>& formulas);
 
     // Whether some reference was turned to a spill's anchor.

@@ -22,6 +22,8 @@ class EmptyLookup final : public CellLookup {
 public:
     CellValue cell(std::uint32_t, std::uint32_t) const override { return {}; }
     CellValue cell_by_id(std::string_view) const override { return {}; }
+    void read_block(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
+                    CellValue*) const override {}  // the block is Empty already
 };
 
 FormulaError out_of_memory() { return FormulaError::size("out of memory"); }
@@ -47,6 +49,17 @@ bool is_leaf(NodeKind kind) noexcept {
     }
 }
 
+CellValue read_cell(const CellLookup& lookup, const AstNode* ref) {
+    // Letters past the last column number are read by their id text.
+    if (ref->col == UINT32_MAX) return lookup.cell_by_id(cell_id(ref->text, ref->row));
+    return lookup.cell(ref->col, ref->row);
+}
+
+// Whether a value of `bytes` more fits under the bound on pending values.
+bool fits_pending(std::size_t pending, std::size_t bytes) noexcept {
+    return bytes <= kMaxPendingBytes - std::min(pending, kMaxPendingBytes);
+}
+
 // What the walk reads besides the tree.
 struct Context {
     const CellLookup& lookup;
@@ -56,21 +69,65 @@ struct Context {
     const Registry& registry;
 };
 
-// Evaluates a tree with explicit stacks instead of recursion, so that no tree, however deep,
-// can exhaust the C stack. Children are evaluated left to right; their results wait on the
-// value stack until their parent combines them. The first failure ends the whole walk.
-class Walk {
-public:
-    explicit Walk(const Context& context) : context_(context) {}
+}  // namespace
 
-    EvalResult run(const AstNode* root);
-
-private:
+struct EvalScratch::Stacks {
     struct Frame {
         const AstNode* node;
         std::size_t next_child;
         std::size_t first_value;
     };
+    // Per value: an estimate of the memory it holds, and the part of it that is built text.
+    struct Held {
+        std::size_t bytes;
+        std::size_t text;
+    };
+    // A value of flattened code, with its `Held::bytes`.
+    struct Slot {
+        CellValue value;
+        std::size_t bytes;
+    };
+    std::vector<Frame> frames;
+    std::vector<ArrayValue> values;
+    std::vector<Held> held;
+    std::vector<Slot> slots;
+
+    void clear() noexcept {
+        frames.clear();
+        values.clear();
+        held.clear();
+        slots.clear();
+    }
+};
+
+EvalScratch::EvalScratch() : stacks_(std::make_unique<Stacks>()) {}
+EvalScratch::~EvalScratch() = default;
+EvalScratch::EvalScratch(EvalScratch&&) noexcept = default;
+EvalScratch& EvalScratch::operator=(EvalScratch&&) noexcept = default;
+
+namespace {
+
+// Evaluates a tree with explicit stacks instead of recursion, so that no tree, however deep,
+// can exhaust the C stack. Children are evaluated left to right; their results wait on the
+// value stack until their parent combines them. The first failure ends the whole walk.
+class Walk {
+public:
+    Walk(const Context& context, EvalScratch::Stacks& stacks)
+        : stacks_(stacks),
+          context_(context),
+          frames_(stacks.frames),
+          values_(stacks.values),
+          held_(stacks.held) {}
+    // Leaves the stacks empty but keeps their memory for the next walk.
+    ~Walk() { stacks_.clear(); }
+    Walk(const Walk&) = delete;
+    Walk& operator=(const Walk&) = delete;
+
+    EvalResult run(const AstNode* root);
+
+private:
+    using Frame = EvalScratch::Stacks::Frame;
+    using Held = EvalScratch::Stacks::Held;
 
     EvalResult leaf(const AstNode* node) const;
     std::optional<FormulaError> check_before_children(const AstNode* node) const;
@@ -82,22 +139,15 @@ private:
     bool push(ArrayValue value, std::size_t text_bytes);
     void pop_to(std::size_t count);
 
+    EvalScratch::Stacks& stacks_;
     const Context& context_;
-    std::vector<Frame> frames_;
-    std::vector<ArrayValue> values_;
-    // Per value: an estimate of the memory it holds, and the part of it that is built text.
-    struct Held {
-        std::size_t bytes;
-        std::size_t text;
-    };
-    std::vector<Held> held_;
+    std::vector<Frame>& frames_;
+    std::vector<ArrayValue>& values_;
+    std::vector<Held>& held_;
     std::size_t pending_bytes_ = 0;
 };
 
 EvalResult Walk::run(const AstNode* root) {
-    frames_.reserve(16);
-    values_.reserve(8);
-    held_.reserve(8);
     frames_.push_back({root, 0, 0});
     while (!frames_.empty()) {
         Frame& frame = frames_.back();
@@ -138,12 +188,7 @@ EvalResult Walk::leaf(const AstNode* node) const {
         case NodeKind::Number: return ArrayValue::scalar(CellValue::number(node->number));
         case NodeKind::Text: return ArrayValue::scalar(CellValue::text(node->text));
         case NodeKind::Boolean: return ArrayValue::scalar(CellValue::boolean(node->boolean));
-        case NodeKind::CellRef:
-            // Letters past the last column number are read by their id text.
-            if (node->col == UINT32_MAX) {
-                return ArrayValue::scalar(lookup.cell_by_id(cell_id(node->text, node->row)));
-            }
-            return ArrayValue::scalar(lookup.cell(node->col, node->row));
+        case NodeKind::CellRef: return ArrayValue::scalar(read_cell(lookup, node));
         case NodeKind::SpillRef: {
             const SpillResolver* resolver = context_.resolver;
             const ArrayValue* spilled = nullptr;
@@ -242,7 +287,7 @@ EvalResult Walk::array_literal(const AstNode* node, std::size_t first_value) {
 
 bool Walk::push(ArrayValue value, std::size_t text_bytes) {
     const std::size_t bytes = value.size() * sizeof(CellValue) + text_bytes;
-    if (bytes > kMaxPendingBytes - std::min(pending_bytes_, kMaxPendingBytes)) return false;
+    if (!fits_pending(pending_bytes_, bytes)) return false;
     pending_bytes_ += bytes;
     values_.push_back(std::move(value));
     held_.push_back({bytes, text_bytes});
@@ -255,6 +300,98 @@ void Walk::pop_to(std::size_t count) {
         values_.pop_back();
         held_.pop_back();
     }
+}
+
+// Runs flattened code as the walk runs the tree it came from: operands in the same order, the
+// same operator functions on single values, the same estimate of pending memory.
+class CodeRun {
+public:
+    CodeRun(const Context& context, EvalScratch::Stacks& stacks)
+        : stacks_(stacks), context_(context), slots_(stacks.slots) {}
+    ~CodeRun() { stacks_.clear(); }
+    CodeRun(const CodeRun&) = delete;
+    CodeRun& operator=(const CodeRun&) = delete;
+
+    Expected<CellValue, FormulaError> run(std::span<const ScalarOp> code);
+
+private:
+    using Slot = EvalScratch::Stacks::Slot;
+
+    bool push(CellValue value, std::size_t text_bytes) {
+        const std::size_t bytes = sizeof(CellValue) + text_bytes;
+        if (!fits_pending(pending_bytes_, bytes)) return false;
+        pending_bytes_ += bytes;
+        slots_.push_back({std::move(value), bytes});
+        return true;
+    }
+    // Replaces the top `operands` values by their result.
+    bool replace(std::size_t operands, CellValue value, std::size_t text_bytes) {
+        for (std::size_t i = 0; i < operands; ++i) {
+            pending_bytes_ -= slots_.back().bytes;
+            slots_.pop_back();
+        }
+        return push(std::move(value), text_bytes);
+    }
+
+    EvalScratch::Stacks& stacks_;
+    const Context& context_;
+    std::vector<Slot>& slots_;
+    std::size_t pending_bytes_ = 0;
+};
+
+Expected<CellValue, FormulaError> CodeRun::run(std::span<const ScalarOp> code) {
+    if (code.empty()) throw InternalError("no code to run");
+    const Registry& registry = context_.registry;
+    for (const ScalarOp& op : code) {
+        bool fits = true;
+        switch (op.code) {
+            case ScalarOp::Code::Number: fits = push(CellValue::number(op.number), 0); break;
+            case ScalarOp::Code::Boolean: fits = push(CellValue::boolean(op.arg != 0), 0); break;
+            case ScalarOp::Code::Text:
+                fits = push(CellValue::text(op.text()), op.text().size());
+                break;
+            case ScalarOp::Code::Cell: fits = push(context_.lookup.cell(op.col, op.row), 0); break;
+            case ScalarOp::Code::CellById:
+                fits = push(context_.lookup.cell_by_id(op.text()), 0);
+                break;
+            case ScalarOp::Code::Sign: {
+                auto value = eval_unary_op(static_cast<char>(op.arg), slots_.back().value);
+                if (!value) return unexpected(std::move(value).error());
+                fits = replace(1, std::move(*value), 0);
+                break;
+            }
+            case ScalarOp::Code::Binary: {
+                const std::size_t top = slots_.size();
+                const auto binary = static_cast<BinaryOpCode>(op.arg);
+                const CellValue& left = slots_[top - 2].value;
+                const CellValue& right = slots_[top - 1].value;
+                if (binary != BinaryOpCode::Concat && left.is_number() && right.is_number()) {
+                    // What scalar_binop gives two plain numbers, without its result wrapper.
+                    double number = 0;
+                    if (!number_arithmetic(binary, left.as_double(), right.as_double(), number)) {
+                        return unexpected(FormulaError(ErrorKind::DivByZero));
+                    }
+                    fits = replace(2, CellValue::number(number), 0);
+                    break;
+                }
+                std::size_t text_bytes = 0;
+                auto value = scalar_binop(binary, left, right, registry, &text_bytes);
+                if (!value) return unexpected(std::move(value).error());
+                fits = replace(2, std::move(*value), text_bytes);
+                break;
+            }
+            case ScalarOp::Code::Compare: {
+                const std::size_t top = slots_.size();
+                auto value = scalar_compare(static_cast<CompareOp>(op.arg), slots_[top - 2].value,
+                                            slots_[top - 1].value, registry);
+                if (!value) return unexpected(std::move(value).error());
+                fits = replace(2, std::move(*value), 0);
+                break;
+            }
+        }
+        if (!fits) return unexpected(pending_limit_error());
+    }
+    return std::move(slots_.back().value);
 }
 
 }  // namespace
@@ -274,10 +411,32 @@ Evaluator& Evaluator::with_spill_resolver(const SpillResolver* resolver) noexcep
 }
 
 EvalResult Evaluator::eval_node(const AstNode* node) const {
+    try {
+        EvalScratch scratch;
+        return eval_node(node, scratch);
+    } catch (const std::bad_alloc&) {
+        return unexpected(out_of_memory());
+    }
+}
+
+EvalResult Evaluator::eval_node(const AstNode* node, EvalScratch& scratch) const {
     const Context context{lookup_, resolver_, max_row_, max_col_, registry_};
     try {
-        Walk walk(context);
+        Walk walk(context, scratch.stacks());
         return walk.run(node);
+    } catch (const std::bad_alloc&) {
+        return unexpected(out_of_memory());
+    } catch (const std::length_error&) {
+        return unexpected(out_of_memory());
+    }
+}
+
+Expected<CellValue, FormulaError> Evaluator::eval_code(std::span<const ScalarOp> code,
+                                                       EvalScratch& scratch) const {
+    const Context context{lookup_, resolver_, max_row_, max_col_, registry_};
+    try {
+        CodeRun run(context, scratch.stacks());
+        return run.run(code);
     } catch (const std::bad_alloc&) {
         return unexpected(out_of_memory());
     } catch (const std::length_error&) {
@@ -312,14 +471,9 @@ EvalResult expand_range(const CellLookup& lookup, std::uint32_t col1, std::uint3
     if (cols > kMaxCells || rows > kMaxCells || cols * rows > kMaxCells) {
         return unexpected(too_many_cells("range"));
     }
-    std::vector<CellValue> cells;
-    cells.reserve(static_cast<std::size_t>(cols * rows));
-    for (std::uint64_t r = 0; r < rows; ++r) {
-        for (std::uint64_t c = 0; c < cols; ++c) {
-            cells.push_back(lookup.cell(static_cast<std::uint32_t>(first_col + c),
-                                        static_cast<std::uint32_t>(first_row + r)));
-        }
-    }
+    std::vector<CellValue> cells(static_cast<std::size_t>(cols * rows));
+    lookup.read_block(first_col, first_row, static_cast<std::uint32_t>(cols),
+                      static_cast<std::uint32_t>(rows), cells.data());
     return ArrayValue(static_cast<std::uint32_t>(rows), static_cast<std::uint32_t>(cols),
                       std::move(cells));
 }

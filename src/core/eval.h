@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -9,6 +10,7 @@
 #include "core/expected.h"
 #include "core/interfaces.h"
 #include "core/registry.h"
+#include "core/scalar_code.h"
 #include "core/values.h"
 
 namespace orvel::core {
@@ -17,6 +19,22 @@ using EvalResult = Expected<ArrayValue, FormulaError>;
 
 // A lookup where every cell is Empty (one-shot evaluation, literal classification).
 const CellLookup& empty_lookup() noexcept;
+
+// Working memory of tree evaluations, kept from one to the next so that evaluating many formulas
+// in turn does not allocate stacks per formula. Serves one evaluation at a time.
+class EvalScratch {
+public:
+    EvalScratch();
+    ~EvalScratch();
+    EvalScratch(EvalScratch&&) noexcept;
+    EvalScratch& operator=(EvalScratch&&) noexcept;
+
+    struct Stacks;
+    Stacks& stacks() noexcept { return *stacks_; }
+
+private:
+    std::unique_ptr<Stacks> stacks_;
+};
 
 // Evaluates trees against a lookup, the used extent and a registry. The lookup, the resolver
 // and the registry are borrowed and must outlive the evaluator.
@@ -28,6 +46,12 @@ public:
     Evaluator& with_spill_resolver(const SpillResolver* resolver) noexcept;
 
     EvalResult eval_node(const AstNode* node) const;
+    // The same, with the stacks of `scratch` instead of fresh ones.
+    EvalResult eval_node(const AstNode* node, EvalScratch& scratch) const;
+    // The value of a formula's flattened code (non-empty, from ScalarCode): exactly what
+    // eval_node gives for its tree, with the same reads and handler calls in the same order.
+    Expected<CellValue, FormulaError> eval_code(std::span<const ScalarOp> code,
+                                                EvalScratch& scratch) const;
 
     // A formula (text starting with "=") or a literal, to its value.
     Expected<CellValue, FormulaError> evaluate(std::string_view text) const;

@@ -56,13 +56,20 @@ EvaluationOrder build_evaluation_order(SheetState& state, bool redirect) {
     std::vector<std::uint32_t> waits;
     std::vector<bool> waits_for_nothing(n, true);
     std::vector<const AstNode*> roots(n, nullptr);
+    std::vector<std::span<const ScalarOp>> code(n);
     for (std::uint32_t i = 0; i < n; ++i) {
         wait_start[i] = static_cast<std::uint32_t>(waits.size());
         const std::uint32_t cell = cells[i];
         if (!state.has(cell, kFormula) || state.has(cell, kPinned)) continue;
-        roots[i] = state.formula(cell).root;
-        if (!roots[i]) continue;
-        collector.collect(roots[i], i + 1, latest[i], waits);
+        const FormulaCache& formula = state.formula(cell);
+        if (formula.is_error()) continue;
+        roots[i] = formula.root;
+        code[i] = formula.code;
+        if (roots[i]) {
+            collector.collect(roots[i], i + 1, latest[i], waits);
+        } else {
+            collector.collect(code[i], i + 1, latest[i], waits);
+        }
         waits_for_nothing[i] = latest[i] == kNoCell && waits.size() == wait_start[i];
     }
     wait_start[n] = static_cast<std::uint32_t>(waits.size());
@@ -135,8 +142,10 @@ EvaluationOrder build_evaluation_order(SheetState& state, bool redirect) {
         }
     }
     out.roots.resize(order.size());
+    out.code.resize(order.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
         out.roots[i] = roots[order[i]];
+        out.code[i] = code[order[i]];
         order[i] = cells[order[i]];
     }
     return out;

@@ -33,8 +33,20 @@ const AstNode* copy_tree(const AstNode* root, AstArena& into) {
 
 FormulaStore::Stored FormulaStore::add(const AstNode* root) {
     const std::size_t before = arena_.bytes_used();
-    const AstNode* copy = copy_tree(root, arena_);
-    return {copy, arena_.bytes_used() - before};
+    Stored kept;
+    kept.code = flattener_.flatten(root, arena_);
+    if (kept.code.empty()) kept.root = copy_tree(root, arena_);
+    kept.bytes = arena_.bytes_used() - before;
+    return kept;
+}
+
+FormulaStore::Stored FormulaStore::add(const Stored& formula) {
+    const std::size_t before = arena_.bytes_used();
+    Stored kept;
+    kept.code = copy_code(formula.code, arena_);
+    if (formula.root) kept.root = copy_tree(formula.root, arena_);
+    kept.bytes = arena_.bytes_used() - before;
+    return kept;
 }
 
 bool FormulaStore::wants_compaction() const noexcept {

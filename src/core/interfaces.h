@@ -93,6 +93,15 @@ public:
     virtual ~CellLookup() = default;
     virtual CellValue cell(std::uint32_t col, std::uint32_t row) const = 0;
     virtual CellValue cell_by_id(std::string_view id) const = 0;
+    // The cells of `rows` x `cols` starting at (first_col, first_row), row-major, into `out`
+    // (which holds that many Empty values). Reads them one by one with cell(), row by row;
+    // a lookup may read whole blocks at once instead.
+    virtual void read_block(std::uint32_t first_col, std::uint32_t first_row, std::uint32_t cols,
+                            std::uint32_t rows, CellValue* out) const {
+        for (std::uint32_t r = 0; r < rows; ++r) {
+            for (std::uint32_t c = 0; c < cols; ++c) *out++ = cell(first_col + c, first_row + r);
+        }
+    }
 };
 
 // How the evaluator reads the whole array last spilled from an anchor; null when none is

@@ -93,18 +93,10 @@ private:
 };
 
 ElementResult arithmetic(BinaryOpCode code, double a, double b) {
-    switch (code) {
-        case BinaryOpCode::Add: return CellValue::number(a + b);
-        case BinaryOpCode::Sub: return CellValue::number(a - b);
-        case BinaryOpCode::Mul: return CellValue::number(a * b);
-        case BinaryOpCode::Div:
-            if (b == 0) return unexpected(FormulaError(ErrorKind::DivByZero));
-            return CellValue::number(a / b);
-        case BinaryOpCode::Pow: return CellValue::number(std::pow(a, b));
-        case BinaryOpCode::Rem: return CellValue::number(std::fmod(a, b));
-        case BinaryOpCode::Concat: break;
-    }
-    return CellValue();
+    if (code == BinaryOpCode::Concat) return CellValue();
+    double out = 0;
+    if (!number_arithmetic(code, a, b, out)) return unexpected(FormulaError(ErrorKind::DivByZero));
+    return CellValue::number(out);
 }
 
 // The first handler's answer for an operation with a custom operand, or none.
@@ -294,6 +286,11 @@ Expected<ArrayValue, FormulaError> broadcast_binop(BinaryOpCode code, const Arra
                                                    const ArrayValue& right,
                                                    const Registry& registry,
                                                    std::size_t* text_built) {
+    if (left.is_scalar() && right.is_scalar()) {
+        auto value = scalar_binop(code, left.data()[0], right.data()[0], registry, text_built);
+        if (!value) return unexpected(std::move(value).error());
+        return ArrayValue::scalar(std::move(*value));
+    }
     if (text_built) *text_built = 0;
     if (code != BinaryOpCode::Concat && left.size() + right.size() > 2 && all_numbers(left) &&
         all_numbers(right)) {
@@ -310,9 +307,36 @@ Expected<ArrayValue, FormulaError> broadcast_binop(BinaryOpCode code, const Arra
     return result;
 }
 
+Expected<CellValue, FormulaError> scalar_binop(BinaryOpCode code, const CellValue& left,
+                                               const CellValue& right, const Registry& registry,
+                                               std::size_t* text_built) {
+    if (text_built) *text_built = 0;
+    // Plain numbers need neither a handler nor text: the element rule comes down to arithmetic.
+    if (code != BinaryOpCode::Concat && left.is_number() && right.is_number()) {
+        return arithmetic(code, left.as_double(), right.as_double());
+    }
+    BinopElement element(code, registry);
+    std::optional<FormulaError> failure;
+    ElementResult value = element(left, right, failure);
+    if (failure) return unexpected(std::move(*failure));
+    if (text_built) *text_built = element.text_built();
+    return value;
+}
+
+Expected<CellValue, FormulaError> scalar_compare(CompareOp op, const CellValue& left,
+                                                 const CellValue& right,
+                                                 const Registry& registry) {
+    return compare_element(op, left, right, registry);
+}
+
 Expected<ArrayValue, FormulaError> broadcast_compare(CompareOp op, const ArrayValue& left,
                                                      const ArrayValue& right,
                                                      const Registry& registry) {
+    if (left.is_scalar() && right.is_scalar()) {
+        auto value = compare_element(op, left.data()[0], right.data()[0], registry);
+        if (!value) return unexpected(std::move(value).error());
+        return ArrayValue::scalar(std::move(*value));
+    }
     return walk(left, right, "comparison",
                 [&](const CellValue& l, const CellValue& r,
                     std::optional<FormulaError>&) -> ElementResult {

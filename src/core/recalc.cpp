@@ -23,6 +23,17 @@ public:
         std::uint32_t cell = state_.ids.find(id);
         return cell == kNoCell ? CellValue() : state_.values[cell];
     }
+    // Column by column through the position index's pages; cells without a record stay Empty.
+    void read_block(std::uint32_t first_col, std::uint32_t first_row, std::uint32_t cols,
+                    std::uint32_t rows, CellValue* out) const override {
+        const std::uint32_t last_row = first_row + (rows - 1);
+        for (std::uint32_t c = 0; c < cols; ++c) {
+            state_.ids.for_each_in_column(
+                first_col + c, first_row, last_row, [&](std::uint32_t row, std::uint32_t cell) {
+                    out[std::size_t{row - first_row} * cols + c] = state_.values[cell];
+                });
+        }
+    }
 
 private:
     const SheetState& state_;
@@ -132,18 +143,26 @@ std::optional<std::vector<std::string>> run_pass(SheetState& state, bool first_p
     SheetSpills spills(state);
     Evaluator evaluator(lookup, order.max_row, order.max_col, *state.registry);
     evaluator.with_spill_resolver(&spills);
+    EvalScratch scratch;
     for (std::size_t i = 0; i < order.order.size(); ++i) {
         const std::uint32_t cell = order.order[i];
         if (state.has(cell, kPinned)) {
             ArrayValue pinned = *state.extras[cell].pin;
             place_result(state, cell, std::move(pinned));
         } else if (state.has(cell, kFormula)) {
+            if (!order.code[i].empty()) {
+                // A single value: what place_result does with a 1 x 1 result.
+                auto value = evaluator.eval_code(order.code[i], scratch);
+                state.set_value(cell, value ? std::move(*value)
+                                            : CellValue::error(std::move(value).error()));
+                continue;
+            }
             const AstNode* root = order.roots[i];
             if (!root) {
                 state.set_value(cell, state.formula(cell).error);
                 continue;
             }
-            auto result = evaluator.eval_node(root);
+            auto result = evaluator.eval_node(root, scratch);
             if (result) {
                 place_result(state, cell, std::move(*result));
             } else {

@@ -96,10 +96,14 @@ const FormulaCache& SheetState::formula(std::uint32_t cell) {
             return f;
         }
         f.parsed = formulas.add(parsed->root());
-        for_each_node(f.parsed.root, [&](const AstNode* node) {
-            if (node->kind == NodeKind::Name) f.has_names = true;
-        });
+        // Flattened code holds no names.
+        if (f.parsed.root) {
+            for_each_node(f.parsed.root, [&](const AstNode* node) {
+                if (node->kind == NodeKind::Name) f.has_names = true;
+            });
+        }
         if (!f.has_names) {
+            f.code = f.parsed.code;
             f.root = f.parsed.root;
             return f;
         }
@@ -113,12 +117,14 @@ const FormulaCache& SheetState::formula(std::uint32_t cell) {
     f.names_version = names_version;
     f.resolver = resolver_;
     f.resolved_nodes = std::make_unique<AstArena>();
+    f.code = {};
+    f.root = nullptr;
     auto resolved = resolver_->resolve(f.parsed.root, *f.resolved_nodes);
     if (resolved) {
-        f.root = *resolved;
+        f.code = flattener_.flatten(*resolved, *f.resolved_nodes);
+        if (f.code.empty()) f.root = *resolved;
         f.error = CellValue();
     } else {
-        f.root = nullptr;
         f.error = CellValue::error(FormulaError::from(resolved.error()));
     }
     return f;
@@ -129,14 +135,16 @@ void SheetState::compact_formulas() {
     FormulaStore packed;
     inputs_order.for_each([&](std::uint32_t cell) {
         FormulaCache* f = extras[cell].formula.get();
-        if (!f || !f->parsed.root) return;
-        f->parsed = packed.add(f->parsed.root);
+        if (!f || f->parsed.empty()) return;
+        f->parsed = packed.add(f->parsed);
         if (f->has_names) {
             // The substituted tree shares nodes of the old copy: substitute again on next use.
             f->names_version = 0;
+            f->code = {};
             f->root = nullptr;
             f->resolved_nodes.reset();
         } else {
+            f->code = f->parsed.code;
             f->root = f->parsed.root;
         }
     });

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "core/names.h"
 #include "core/ordered_cells.h"
 #include "core/registry.h"
+#include "core/scalar_code.h"
 #include "core/values.h"
 
 namespace orvel::core {
@@ -37,13 +39,17 @@ enum CellFlag : std::uint8_t {
 // A formula's parse, kept while its text is unchanged, with the names substituted for one
 // version of the name table.
 struct FormulaCache {
-    FormulaStore::Stored parsed{nullptr, 0};  // in the sheet's store; null when it did not parse
+    FormulaStore::Stored parsed;  // in the sheet's store; empty when it did not parse
     bool has_names = false;
     std::uint64_t names_version = 0;
     std::shared_ptr<NameResolver> resolver;  // owns the definition trees `root` may share
     std::unique_ptr<AstArena> resolved_nodes;
-    const AstNode* root = nullptr;  // null when the formula is an error
-    CellValue error;                // the cell's value when root is null
+    // What to evaluate: flattened code, or else a tree; neither when the formula is an error.
+    std::span<const ScalarOp> code;
+    const AstNode* root = nullptr;
+    CellValue error;  // the cell's value when it is an error
+
+    bool is_error() const noexcept { return !root && code.empty(); }
 };
 
 // Data of a cell that the hot loops do not touch.
@@ -61,7 +67,10 @@ struct EvaluationOrder {
     std::uint32_t max_row = 1;
     std::uint32_t max_col = 1;
     std::vector<std::uint32_t> order;     // every participating cell, dependencies first
-    std::vector<const AstNode*> roots;    // per entry of `order`: the formula tree to evaluate
+    // Per entry of `order`: the formula's code, or else its tree (neither: not a formula to
+    // evaluate, or an error).
+    std::vector<std::span<const ScalarOp>> code;
+    std::vector<const AstNode*> roots;
     std::vector<std::uint32_t> left_out;  // cells that could not be ordered (a cycle)
     bool used_redirects = false;          // a reference to a spilled cell was turned to its anchor
     bool without_redirects = false;       // ordered again without them after a false cycle
@@ -131,6 +140,7 @@ private:
     void drop_formula(CellExtras& extra) noexcept;
     std::shared_ptr<NameResolver> resolver_;
     std::uint64_t resolver_version_ = 0;
+    ScalarFlattener flattener_;  // for formulas with names substituted
 };
 
 }  // namespace orvel::core

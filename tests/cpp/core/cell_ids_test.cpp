@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
 #include <string>
 
 #include "core/flat_index.h"
@@ -77,6 +79,40 @@ TEST(FlatIndex, ErasingKeepsEveryProbeChainReachable) {
         std::uint32_t expected = i % 3 == 0 ? FlatIndex::kAbsent : i;
         ASSERT_EQ(index.find(std::uint64_t{i} << 32 | (i * 7)), expected) << i;
     }
+}
+
+// Runs of rows, scattered cells and the last rows and columns, inserted and erased at random
+// (pages emptied and reused on the way), against a plain map.
+TEST(FlatIndex, AgreesWithAMapThroughInsertsAndErases) {
+    FlatIndex index;
+    std::map<std::uint64_t, std::uint32_t> model;
+    std::mt19937 random(7);
+    auto pick_key = [&]() -> std::uint64_t {
+        const std::uint32_t kind = random() % 3;
+        std::uint64_t col = random() % 4 + 1, row = random() % 300 + 1;
+        if (kind == 1) col = UINT32_MAX - random() % 2, row = UINT32_MAX - random() % 70;
+        if (kind == 2) col = random(), row = random();
+        return col << 32 | row;
+    };
+    for (std::uint32_t step = 0; step < 60000; ++step) {
+        const std::uint64_t key = pick_key();
+        const bool present = model.count(key) > 0;
+        if (present && random() % 2 == 0) {
+            index.erase(key);
+            model.erase(key);
+        } else if (!present) {
+            index.insert(key, step);
+            model[key] = step;
+        }
+        const std::uint64_t probe = pick_key();
+        auto it = model.find(probe);
+        ASSERT_EQ(index.find(probe), it == model.end() ? FlatIndex::kAbsent : it->second) << step;
+    }
+    ASSERT_EQ(index.size(), model.size());
+    for (const auto& [key, value] : model) ASSERT_EQ(index.find(key), value);
+    for (const auto& [key, value] : model) index.erase(key);
+    EXPECT_EQ(index.size(), 0u);
+    EXPECT_EQ(index.find(model.begin()->first), FlatIndex::kAbsent);
 }
 
 TEST(OrderedCells, RemovalClosesTheGapWithoutReordering) {

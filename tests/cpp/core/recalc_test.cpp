@@ -325,6 +325,42 @@ TEST(Names, NameReadsCellsAsItsFormulaWould) {
 namespace orvel::core {
 namespace {
 
+// Ranges are read a block at a time from the position index: row by row, gaps Empty, only
+// canonical ids, and cells removed since no longer there.
+TEST(Ranges, ReadRowByRowAcrossGapsAndPages) {
+    Sheet sheet;
+    testing::Cells cells;
+    auto token = [](int row, char col) { return "r" + std::to_string(row) + col + ";"; };
+    auto present = [](int row, char col) { return (row * 7 + col) % 5 != 0; };
+    for (int row = 1; row <= 100; ++row) {
+        for (char col : {'B', 'C', 'D'}) {
+            if (present(row, col)) cells.push_back({col + std::to_string(row), token(row, col)});
+        }
+    }
+    cells.push_back({"c50", "lower-case id;"});
+    cells.push_back({"A4294967290", "y;"});
+    cells.push_back({"A4294967295", "x;"});
+    cells.push_back({"E1", "=CONCAT(B3:D90)"});
+    cells.push_back({"E2", "=CONCAT(D90:B3)"});
+    cells.push_back({"E3", "=CONCAT(A4294967280:A4294967295)"});
+    write(sheet, cells);
+    auto expected = [&](int skipped_row) {
+        std::string out;
+        for (int row = 3; row <= 90; ++row) {
+            for (char col : {'B', 'C', 'D'}) {
+                if (present(row, col) && row != skipped_row) out += token(row, col);
+            }
+        }
+        return out;
+    };
+    EXPECT_EQ(read(sheet, "E1"), "E1=" + expected(0));
+    EXPECT_EQ(read(sheet, "E2"), "E2=" + expected(0));
+    EXPECT_EQ(read(sheet, "E3"), "E3=y;x;");
+    write(sheet, {{"B40", ""}, {"C40", ""}, {"D40", ""}, {"A4294967295", ""}});
+    EXPECT_EQ(read(sheet, "E1"), "E1=" + expected(40));
+    EXPECT_EQ(read(sheet, "E3"), "E3=y;");
+}
+
 TEST(FormulaStore, TreesSurviveRepackingWithNamesAndWithout) {
     Sheet sheet;
     EXPECT_FALSE(sheet.set_name("TAX", "=A1*2"));
