@@ -201,7 +201,10 @@ std::optional<std::vector<std::string>> recalculate(SheetState& state) {
     for (int pass = 1; pass <= kMaxPasses; ++pass) {
         if (auto cycle = run_pass(state, pass == 1)) return cycle;
         std::vector<Region> regions = spill_regions(state);
-        if (regions == snapshot) break;
+        // A pass ordered without last time's spills must not be the last: if the spills came
+        // back as they were, the loop through them is real, and only a pass that reads through
+        // them can report it.
+        if (regions == snapshot && !state.order.without_redirects) break;
         snapshot = std::move(regions);
     }
     return std::nullopt;

@@ -243,6 +243,19 @@ TEST(Cycles, StaleSpillOwnersDoNotMakeACycle) {
     EXPECT_EQ(read(sheet, "A1 A2 A3 B1"), "A1=1 A2=_ A3=_ B1=_");
 }
 
+TEST(Cycles, LoopThroughASpillThatComesBackIsReported) {
+    Sheet sheet;
+    write(sheet, {{"A1", "=SEQUENCE(3)"}, {"B1", "=A3"}});
+    // A1 now reads B1, which reads A1's own spill: the same spill comes back, so the loop
+    // through it is real, whichever way the first pass was ordered.
+    EXPECT_EQ(write(sheet, {{"A1", "=B1+SEQUENCE(3)"}}),
+              "#CIRCULAR! Cycle detected involving: A1, B1");
+    EXPECT_EQ(region(sheet, "A1"), "none");
+    EXPECT_EQ(write(sheet, {}), "#CIRCULAR! Cycle detected involving: A1, B1");
+    EXPECT_EQ(write(sheet, {{"B1", "7"}}), "");
+    EXPECT_EQ(read(sheet, "A1 A3 B1"), "A1=8 A3=10 B1=7");
+}
+
 TEST(Pins, OverrideTheFormulaAndSpill) {
     Sheet sheet;
     write(sheet, {{"A1", "=C1"}, {"C1", "=A1"}});
