@@ -286,3 +286,120 @@ def test_numbers_display_positionally_and_read_back(x):
     # The display is also a formula that gives the same number back.
     again = orvel.evaluate("=" + shown)
     assert again == shown
+
+
+# ---- arrays -------------------------------------------------------------------------------
+
+# Cells of the sheet the array formulas run in: two error values and never-written cells.
+ERROR_CELLS = [("E1", "=1/0", "#DIV/0!"), ("F1", "=FILTER(1,0)", "#N/A")]
+
+array_leaves = st.one_of(
+    leaves.filter(lambda leaf: leaf[2][0] != "empty"),
+    st.sampled_from(["-2", "-0.5"]).map(lambda t: ("leaf", t, ("number", float(t)))),
+    st.sampled_from(["G9", "H9"]).map(lambda t: ("leaf", t, EMPTY)),
+    st.sampled_from(ERROR_CELLS).map(lambda c: ("leaf", c[0], ("error", c[2]))),
+)
+number_leaves = st.sampled_from(NUMBERS + ["-2"]).map(lambda t: ("leaf", t, ("number", float(t))))
+SHAPES = [(1, 1), (1, 2), (2, 1), (2, 2), (1, 3), (3, 1), (3, 3)]
+
+
+@st.composite
+def arrays(draw, elements):
+    rows, cols = draw(st.sampled_from(SHAPES))
+    return [[draw(elements) for _ in range(cols)] for _ in range(rows)]
+
+
+def array_text(array):
+    return "{" + ";".join(",".join(leaf[1] for leaf in row) for row in array) + "}"
+
+
+def show_any(value):
+    return value[1] if value[0] == "error" else show(value)
+
+
+def element_outcome(op, left, right):
+    """The model's value of one element, with errors: arithmetic sees no number in an error,
+    "&" and "+" join its text, comparisons give the left error first."""
+    try:
+        if op in ("=", "<>", "<", "<=", ">", ">="):
+            for side in (left, right):
+                if side[0] == "error":
+                    raise Failure(side[1])
+            return ("value", show(compare(op, left, right)))
+        return ("value", show_any(binary_with_errors(op, left, right)))
+    except Failure as failure:
+        return ("error", str(failure))
+
+
+def binary_with_errors(op, left, right):
+    def plain(v):  # an error shows its text and has no number
+        return ("text-of-error", v[1]) if v[0] == "error" else v
+
+    l, r = plain(left), plain(right)
+    if op == "&" or (op == "+" and (view(l) is None or view(r) is None)):
+        return ("text", show_any(left) + show_any(right))
+    if view(l) is None or view(r) is None:
+        return EMPTY
+    return ("number", arithmetic(op, view(l), view(r)))
+
+
+def view(value):
+    return None if value[0] in ("text-of-error", "empty") else number_view(value)
+
+
+def common(a, b):
+    if a == b or b == 1:
+        return a
+    if a == 1:
+        return b
+    return None
+
+
+@settings(max_examples=600, deadline=None)
+@given(
+    st.sampled_from(["+", "-", "*", "/", "^", "%", "&", "=", "<>", "<", "<=", ">", ">="]),
+    st.booleans(),
+    st.data(),
+)
+def test_array_operators_apply_the_element_rule_across_the_broadcast_shape(op, numbers_only, data):
+    elements = number_leaves if numbers_only else array_leaves
+    left = data.draw(arrays(elements))
+    right = data.draw(arrays(elements))
+    formula = "=" + array_text(left) + op + array_text(right)
+    sheet = orvel.Sheet()
+    sheet.set_cells([(cell, text) for cell, text, _ in ERROR_CELLS] + [("A1", formula)])
+
+    rows = common(len(left), len(right))
+    cols = common(len(left[0]), len(right[0]))
+    if rows is None or cols is None:
+        assert sheet.get("A1") == "#VALUE! incompatible array shapes", formula
+        return
+
+    def at(array, i, j):
+        return array[0 if len(array) == 1 else i][0 if len(array[0]) == 1 else j][2]
+
+    expected = [
+        [element_outcome(op, at(left, i, j), at(right, i, j))[1] for j in range(cols)]
+        for i in range(rows)
+    ]
+    if rows * cols == 1:
+        assert sheet.get("A1") == (expected[0][0] or None), formula
+    else:
+        assert sheet.get_array("A1") == expected, formula
+
+
+@settings(max_examples=200, deadline=None)
+@given(st.sampled_from(["-", "+"]), st.data())
+def test_signs_apply_to_every_element(op, data):
+    array = data.draw(arrays(array_leaves))
+    sheet = orvel.Sheet()
+    cells = [(cell, text) for cell, text, _ in ERROR_CELLS]
+    sheet.set_cells(cells + [("A1", "=" + op + array_text(array))])
+    expected = [
+        [show(sign(op, leaf[2] if leaf[2][0] != "error" else EMPTY)) for leaf in row]
+        for row in array
+    ]
+    if len(array) * len(array[0]) == 1:
+        assert sheet.get("A1") == (expected[0][0] or None)
+    else:
+        assert sheet.get_array("A1") == expected
