@@ -326,7 +326,8 @@ def element_outcome(op, left, right):
                 if side[0] == "error":
                     raise Failure(side[1])
             return ("value", show(compare(op, left, right)))
-        return ("value", show_any(binary_with_errors(op, left, right)))
+        value = binary_with_errors(op, left, right)
+        return ("value", None if value == EMPTY else show_any(value))
     except Failure as failure:
         return ("error", str(failure))
 
@@ -383,9 +384,10 @@ def test_array_operators_apply_the_element_rule_across_the_broadcast_shape(op, n
         for i in range(rows)
     ]
     if rows * cols == 1:
-        assert sheet.get("A1") == (expected[0][0] or None), formula
+        assert sheet.get("A1") == expected[0][0], formula  # None for Empty
     else:
-        assert sheet.get_array("A1") == expected, formula
+        shown = [["" if cell is None else cell for cell in row] for row in expected]
+        assert sheet.get_array("A1") == shown, formula
 
 
 @settings(max_examples=200, deadline=None)
@@ -400,6 +402,78 @@ def test_signs_apply_to_every_element(op, data):
         for row in array
     ]
     if len(array) * len(array[0]) == 1:
+        # A sign gives a number or Empty, never text.
         assert sheet.get("A1") == (expected[0][0] or None)
     else:
         assert sheet.get_array("A1") == expected
+
+
+# ---- SORT and UNIQUE ----------------------------------------------------------------------
+
+sortable_leaves = st.one_of(
+    array_leaves, st.just(("leaf", "-0", ("number", -0.0))), st.just(("leaf", '""', ("text", "")))
+)
+
+
+def sort_key(value):
+    """SORT's order: numbers and booleans by value, then texts by bytes, Empty, errors by text."""
+    kind, payload = value
+    if kind in ("number", "boolean"):
+        return (0, float(payload), b"")
+    if kind == "text":
+        return (1, 0.0, payload.encode())
+    if kind == "empty":
+        return (2, 0.0, b"")
+    return (3, 0.0, payload.encode())
+
+
+def same_value(a, b):
+    """Equality of cell values: same kind; numbers by IEEE equality, the rest by payload."""
+    return a[0] == b[0] and a[1] == b[1]
+
+
+def twin(leaf):
+    value = leaf[2][1]
+    text = "-0" if value == 0 else f"({leaf[1]}*1)"
+    return ("leaf", text, ("number", -0.0 if value == 0 else value))
+
+
+def sheet_array(formula):
+    sheet = orvel.Sheet()
+    sheet.set_cells([(cell, text) for cell, text, _ in ERROR_CELLS] + [("A1", formula)])
+    array = sheet.get_array("A1")
+    return array if array is not None else [[sheet.get("A1") or ""]]
+
+
+@settings(max_examples=400, deadline=None)
+@given(st.lists(sortable_leaves, min_size=1, max_size=25), st.booleans(), st.booleans())
+def test_sort_is_stable_in_both_directions(keys, ascending, numbers_only):
+    if numbers_only:
+        keys = [k if k[2][0] == "number" else ("leaf", "2", ("number", 2.0)) for k in keys]
+    # The second column numbers the rows, so that the order of equal keys shows.
+    rows = ";".join(f"{leaf[1]},{i}" for i, leaf in enumerate(keys))
+    formula = "=SORT({" + rows + "},1," + ("TRUE" if ascending else "FALSE") + ")"
+    order = sorted(range(len(keys)), key=lambda i: sort_key(keys[i][2]), reverse=not ascending)
+    expected = [[show_any(keys[i][2]), str(i)] for i in order]
+    assert sheet_array(formula) == expected, formula
+
+
+@settings(max_examples=400, deadline=None)
+@given(st.integers(1, 2), st.data())
+def test_unique_keeps_the_first_of_equal_rows(cols, data):
+    # Few distinct leaves, so that equal rows are common.
+    pool = data.draw(st.lists(sortable_leaves, min_size=1, max_size=4))
+    # Equal numbers written another way must merge too: 0 with -0, 2 with 2*1.
+    pool += [twin(leaf) for leaf in pool if leaf[2][0] == "number"]
+    rows = data.draw(
+        st.lists(st.lists(st.sampled_from(pool), min_size=cols, max_size=cols), min_size=1,
+                 max_size=12)
+    )
+    formula = "=UNIQUE({" + ";".join(",".join(leaf[1] for leaf in row) for row in rows) + "})"
+    kept = []
+    for row in rows:
+        values = [leaf[2] for leaf in row]
+        if not any(all(map(same_value, values, other)) for other in kept):
+            kept.append(values)
+    expected = [[show_any(v) for v in row] for row in kept]
+    assert sheet_array(formula) == expected, formula
