@@ -154,9 +154,12 @@ std::optional<double> parse_decimal(std::string_view text) noexcept {
     double inf = negative ? -std::numeric_limits<double>::infinity()
                           : std::numeric_limits<double>::infinity();
     if (!seen_nonzero) return zero;
-    // Far outside the double range: decide without handing absurd exponents to the reader.
+    // Far outside the double range: decide without handing absurd exponents to the reader. The
+    // power of the leading digit decides, not the exponent's sign: "1" and 500 zeros "e-50" is
+    // 1e450.
+    if (exponent_huge) return exponent > 0 ? inf : zero;
     long long magnitude = static_cast<long long>(leading_power) + exponent;
-    if (exponent_huge || magnitude > 400) return exponent > 0 ? inf : zero;
+    if (magnitude > 400) return inf;
     if (magnitude < -400) return zero;
 
     double value = 0;

@@ -17,6 +17,10 @@ RESULTS = [
     ('="a"&"b"', "ab"),
     ("=SUM(A:A)", "-0"),
     ('="a\x00b"', "a\x00b"),
+    # A literal of 501 digits is 1e500 however its exponent points: beyond the double range.
+    ("=" + "9" * 501 + "*1", "inf"),
+    ("1" + "0" * 500 + "e-50", "1" + "0" * 500 + "e-50"),
+    ("1" + "0" * 500 + "e-480", "100000000000000000000"),
 ]
 
 

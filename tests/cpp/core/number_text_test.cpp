@@ -94,6 +94,19 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"+", false, 0}, ParseCase{"1..2", false, 0},
         ParseCase{std::string("1\0", 2), false, 0}));
 
+// Long mantissas whose exponent points the other way: the leading digit's power decides.
+TEST(DecimalReading, LongMantissaAgainstItsExponent) {
+    const std::string ones = "1" + std::string(500, '0');
+    EXPECT_EQ(parse_decimal(ones + "e-50"), kInf);
+    EXPECT_EQ(parse_decimal("-" + ones + "e-50"), -kInf);
+    EXPECT_EQ(parse_decimal(ones + "e-400"), 1e100);
+    EXPECT_EQ(parse_decimal(ones + "e-900"), 0.0);
+    const std::string tiny = "0." + std::string(500, '0') + "1";
+    EXPECT_EQ(parse_decimal(tiny + "e50"), 0.0);
+    EXPECT_EQ(parse_decimal(tiny + "e451"), 1e-50);
+    EXPECT_EQ(parse_decimal(tiny + "e950"), kInf);
+}
+
 TEST(DecimalReading, RoundTripsDisplayedNumbers) {
     for (double v : {0.1, 1.0 / 3, 123456789.125, 1e-300, 6.02214076e23, 2.2250738585072014e-308}) {
         EXPECT_EQ(parse_decimal(format_number(v)), v);
