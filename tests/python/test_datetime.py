@@ -1,17 +1,22 @@
 """The date and time package as a Python program sees it: literals, functions, operators,
 time zones, the typed values' crossing into Python, registration and recalculation."""
 
+import calendar
+
 import pytest
+from hypothesis import given, settings, strategies as st
 
 import orvel
 from sheet_calc import Raw, calc, custom, is_error_value, package_sheet, shown
 from temporal_oracle import (
     ZoneInfo,
+    add_months,
     date,
     date_payload,
     datetime,
     datetime_payload,
     day_number,
+    resolve_local,
     shifted_into_python,
     time_payload,
     timedelta,
@@ -666,6 +671,8 @@ class TestZoneFields:
             ("Asia/Kolkata", datetime(2024, 6, 1, 12, 0)),
             ("America/New_York", datetime(1800, 1, 1, 0, 0)),
             ("Europe/Amsterdam", datetime(1900, 1, 1, 0, 0)),
+            ("America/New_York", datetime(2300, 7, 1, 12, 0)),
+            ("Pacific/Apia", datetime(2011, 12, 31, 12, 0)),
         ],
     )
     def test_fields_of_a_zone_from_the_database(self, dt, zone, local):
@@ -845,6 +852,7 @@ class TestDifferences:
             ("Australia/Lord_Howe", date(2024, 10, 6), 23.5),
             ("Australia/Lord_Howe", date(2024, 4, 7), 24.5),
             ("America/New_York", date(2024, 6, 1), 24),
+            ("Pacific/Apia", date(2011, 12, 29), 24),  # the skipped midnight moves a day on
         ],
     )
     def test_zoned_days_across_daylight_saving_changes(self, dt, zone, day, hours):
@@ -1218,6 +1226,7 @@ class TestTimeZones:
             ("++5", "+05:00"),
             ("+0099", "+01:39"),
             ("+25:59", "+25:59"),
+            ("+24:00", "+24:00"),
             ("-25:59", "-25:59"),
             ("America/New_York", "America/New_York"),
             ("Australia/Lord_Howe", "Australia/Lord_Howe"),
@@ -1234,6 +1243,8 @@ class TestTimeZones:
             "Mars/Base",
             "+5:30",
             "+26:00",
+            "+25:60",
+            "+-5",
             "+05:3",
             "+05:60x",
             "utc ",
@@ -1293,6 +1304,9 @@ DST_CASES = [
     ("Australia/Lord_Howe", datetime(2024, 10, 6, 2, 15)),  # skipped, half an hour
     ("Australia/Lord_Howe", datetime(2024, 4, 7, 1, 45)),  # repeated, half an hour
     ("America/New_York", datetime(2024, 6, 1, 12, 0)),  # ordinary
+    ("Pacific/Apia", datetime(2011, 12, 30, 12, 0)),  # a whole day skipped
+    ("Europe/Moscow", datetime(2014, 10, 26, 1, 30)),  # repeated, no daylight saving on either side
+    ("America/New_York", datetime(2300, 3, 13, 2, 30)),  # skipped, by the rule after the last transition
 ]
 
 
@@ -1647,3 +1661,122 @@ class TestRecalculation:
         assert dt.get_typed("C1") == 22
         dt.set_cells([("B1", "=TIMEZONE(\"../etc\")")])
         assert dt.get_typed("C1") == VALUE + "IN_TZ: arg #2 must be a jtimezone value or a string"
+
+
+@pytest.fixture(scope="module")
+def shared_dt():
+    return package_sheet("datetime")
+
+
+def proleptic_dates(min_year=-9999, max_year=9999):
+    """(year, month, day) of any proleptic Gregorian date in the range."""
+
+    @st.composite
+    def build(draw):
+        year = draw(st.integers(min_year, max_year))
+        month = draw(st.integers(1, 12))
+        length = calendar.monthrange(shifted_into_python(year, month, 1).year, month)[1]
+        return year, month, draw(st.integers(1, length))
+
+    return build()
+
+
+python_dates = st.dates(min_value=date(1, 1, 1), max_value=date(9999, 12, 31))
+
+
+class TestProperties:
+    @settings(max_examples=200, deadline=None)
+    @given(proleptic_dates())
+    def test_a_date_payload_reads_back_and_its_fields_follow_the_calendar(self, shared_dt, ymd):
+        year, month, day = ymd
+        payload = date_payload(year, month, day)
+        value = calc(shared_dt, "=DATE(A1, B1, C1)", year, month, day)
+        assert value == jdate(payload)
+        assert calc(shared_dt, "=PARSE_DATE(A1)", payload) == value
+        assert calc(shared_dt, "=ISO(A1)", value) == payload
+        python_date = shifted_into_python(year, month, day)
+        assert calc(shared_dt, "=WEEKDAY(A1)", value) == python_date.isoweekday()
+        assert calc(shared_dt, "=DAYOFYEAR(A1)", value) == python_date.timetuple().tm_yday
+        assert calc(shared_dt, "=WEEKOFYEAR(A1)", value) == python_date.isocalendar().week
+        if year >= 0:
+            shared_dt.set_cells([("A1", payload)])
+            assert shared_dt.get_typed("A1") == value
+
+    @settings(max_examples=200, deadline=None)
+    @given(st.integers(0, 23), st.integers(0, 59), st.integers(0, 59), st.integers(0, 999_999_999))
+    def test_a_time_payload_reads_back(self, shared_dt, hour, minute, second, nanos):
+        payload = time_payload(hour, minute, second, nanos)
+        value = calc(shared_dt, "=TIME(A1, B1, C1, D1)", hour, minute, second, nanos)
+        assert value == jtime(payload)
+        assert calc(shared_dt, "=PARSE_TIME(A1)", payload) == value
+        assert calc(shared_dt, "=NANOSECOND(A1)", value) == nanos
+        # As a number it is the fraction of the day.
+        assert calc(shared_dt, "=A1*1", value) == (
+            ((hour * 60 + minute) * 60 + second) * 10**9 + nanos
+        ) / (86400 * 10**9)
+
+    @settings(max_examples=200, deadline=None)
+    @given(
+        st.lists(st.integers(0, 500), min_size=7, max_size=7),
+        st.booleans(),
+        st.integers(0, 999_999_999),
+    )
+    def test_a_span_payload_and_its_shown_form_read_back(self, shared_dt, parts, negative, nanos):
+        sign = -1 if negative else 1
+        value = calc(shared_dt, "=SPAN(A1, B1, C1, D1, E1, F1, G1)", *[sign * p for p in parts])
+        assert value["type_tag"] == "jspan"
+        if nanos:
+            value = calc(shared_dt, "=A1+B1", value, jspan(("-" if negative else "") + f"PT0.{nanos:09d}S"))
+        assert calc(shared_dt, "=PARSE_SPAN(A1)", value["data"]) == value
+        assert calc(shared_dt, "=PARSE_SPAN(CONCAT(A1))", value) == value
+
+    @settings(max_examples=200, deadline=None)
+    @given(python_dates, st.integers(-20000, 20000))
+    def test_days_added_and_counted_as_python_does(self, shared_dt, start, days):
+        end = date.fromordinal(min(max(start.toordinal() + days, 1), date.max.toordinal()))
+        days = end.toordinal() - start.toordinal()
+        a = jdate(start.isoformat())
+        assert calc(shared_dt, "=DATEADD(A1, DAYS(B1))", a, days) == jdate(end.isoformat())
+        assert calc(shared_dt, "=DATESUB(A1, DAYS(B1))", jdate(end.isoformat()), days) == a
+        assert calc(shared_dt, "=DAYS_BETWEEN(A1, B1)", a, jdate(end.isoformat())) == days
+        assert calc(shared_dt, "=A1-B1", jdate(end.isoformat()), a) == (
+            jspan((("-P" if days < 0 else "P") + f"{abs(days)}D") if days else "PT0S")
+        )
+
+    @settings(max_examples=200, deadline=None)
+    @given(python_dates, st.integers(-1200, 1200))
+    def test_months_added_clamp_the_day(self, shared_dt, start, months):
+        index = start.year * 12 + start.month - 1 + months
+        if not 1 <= index // 12 <= 9999:
+            return
+        expected = add_months(start, months)
+        got = calc(shared_dt, "=DATEADD(A1, MONTHS(B1))", jdate(start.isoformat()), months)
+        assert got == jdate(expected.isoformat())
+
+    @settings(max_examples=200, deadline=None)
+    @given(
+        st.datetimes(min_value=datetime(1900, 1, 1), max_value=datetime(2100, 12, 31)),
+        st.sampled_from(["America/New_York", "Europe/London", "Australia/Lord_Howe", "Asia/Kolkata"]),
+        st.sampled_from(["compatible", "earlier", "later"]),
+        st.integers(-10**6, 10**6),
+    )
+    def test_zoned_values_agree_with_zoneinfo(self, shared_dt, local, zone, choice, minutes):
+        local = local.replace(microsecond=0)
+        value = calc(shared_dt, "=ZONED(A1, B1, C1)", jdatetime(datetime_payload(local)), zone, choice)
+        moment = resolve_local(local, zone, choice)
+        assert value == jzoned(zoned_payload(moment, zone))
+        assert calc(shared_dt, "=TZ_OFFSET_SECONDS(A1)", value) == moment.utcoffset().total_seconds()
+        assert calc(shared_dt, "=IS_DST(A1)", value) is bool(moment.dst())
+        later = (moment.astimezone(timezone.utc) + timedelta(minutes=minutes)).astimezone(ZoneInfo(zone))
+        assert calc(shared_dt, "=DATEADD(A1, MINUTES(B1))", value, minutes) == jzoned(zoned_payload(later, zone))
+        assert calc(shared_dt, "=SECONDS_BETWEEN(A1, DATEADD(A1, MINUTES(B1)))", value, minutes) == minutes * 60
+
+    @settings(max_examples=200, deadline=None)
+    @given(st.datetimes(min_value=datetime(1000, 1, 1), max_value=datetime(9999, 12, 31)))
+    def test_format_writes_what_python_writes(self, shared_dt, moment):
+        value = jdatetime(datetime_payload(moment))
+        pattern = "%Y-%m-%d %H:%M:%S %A %B %j %a %b %I %p %y"
+        assert calc(shared_dt, "=FORMAT(A1, B1)", value, pattern) == moment.strftime(pattern)
+        assert calc(shared_dt, "=PARSE_DATETIME(FORMAT(A1, B1), B1)", value, "%Y-%m-%d %H:%M:%S") == (
+            jdatetime(datetime_payload(moment.replace(microsecond=0)))
+        )
