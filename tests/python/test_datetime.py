@@ -2,6 +2,9 @@
 time zones, the typed values' crossing into Python, registration and recalculation."""
 
 import calendar
+import os
+import subprocess
+import sys
 
 import pytest
 from hypothesis import given, settings, strategies as st
@@ -1440,6 +1443,60 @@ class TestZoned:
                 break
         assert dt.get_typed("A3") is True
         assert dt.get_typed("A2")["type_tag"] == "jdate"
+
+
+NOW_IN_A_FRESH_PROCESS = """
+import orvel
+sheet = orvel.Sheet()
+sheet.register_datetime()
+sheet.set_cells([("A1", "=NOW()")])
+print(sheet.get("A1"))
+"""
+
+
+def now_with_tz(tz):
+    """NOW's payload in a new interpreter whose TZ is `tz` (the system zone is read once)."""
+    result = subprocess.run(
+        [sys.executable, "-c", NOW_IN_A_FRESH_PROCESS],
+        env={**os.environ, "TZ": tz},
+        capture_output=True,
+        text=True,
+        check=True,
+        timeout=60,
+    )
+    return result.stdout.strip()
+
+
+class TestSystemZone:
+    @pytest.mark.parametrize(
+        "tz,zone",
+        [
+            ("America/New_York", "America/New_York"),
+            (":Europe/London", "Europe/London"),
+            ("Australia/Lord_Howe", "Australia/Lord_Howe"),
+            # A POSIX-looking value that is also a database zone is the database zone.
+            ("EST5EDT", "EST5EDT"),
+            ("", "UTC"),
+        ],
+    )
+    def test_now_is_in_the_zone_tz_names(self, tz, zone):
+        before = datetime.now(timezone.utc).replace(microsecond=0)
+        payload = now_with_tz(tz)
+        after = datetime.now(timezone.utc)
+        assert payload.endswith(f"[{zone}]")
+        moment = datetime.fromisoformat(payload.removesuffix(f"[{zone}]"))
+        assert before <= moment <= after
+        assert moment.utcoffset() == moment.astimezone(ZoneInfo(zone)).utcoffset()
+
+    @pytest.mark.parametrize(
+        "tz", ["../../../etc/passwd", "/etc/passwd", "/dev/zero", "Mars/Base", "EST5EDT,M3.2.0,M11.1.0", "x" * 5000]
+    )
+    def test_an_unusable_tz_still_gives_the_current_instant(self, tz):
+        before = datetime.now(timezone.utc).replace(microsecond=0)
+        payload = now_with_tz(tz)
+        after = datetime.now(timezone.utc)
+        moment = datetime.fromisoformat(payload.split("[")[0].replace("Z", "+00:00"))
+        assert before <= moment <= after
 
 
 def resolve_offsets(local, zone_name):
