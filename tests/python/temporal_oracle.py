@@ -103,4 +103,3 @@ def add_months(value, months):
 def day_number(value):
     """Days since 1970-01-01 of a date."""
     return (value - date(1970, 1, 1)).days
-

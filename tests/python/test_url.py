@@ -87,7 +87,8 @@ class TestComponents:
     def test_international_hosts_match_python_idna(self, url, host, ascii):
         # Python's codec implements IDNA 2003; these names are mapped alike by the URL standard.
         assert ascii == ".".join(
-            label.encode("idna").decode().lower() for label in host.replace("\u3002", ".").split(".")
+            label.encode("idna").decode().lower()
+            for label in host.replace("\u3002", ".").split(".")
         )
         assert calc(url, "=URL_HOST(A1)", f"https://{host}/") == ascii
 
@@ -339,7 +340,10 @@ class TestJoin:
         assert calc(url, "=URL_JOIN(A1, B1)", base, reference) == VALUE + message
 
     def test_reference_must_be_text(self, url):
-        assert calc(url, "=URL_JOIN(A1, 5)", "https://x.org") == VALUE + "URL_JOIN: arg #2 must be text"
+        assert (
+            calc(url, "=URL_JOIN(A1, 5)", "https://x.org")
+            == VALUE + "URL_JOIN: arg #2 must be text"
+        )
 
 
 class TestFailures:
@@ -411,7 +415,12 @@ class TestOddInput:
         assert calc(url, "=URL_PATH_SEGMENT(A1, -1)", "https://x.org" + path) == path[1:]
 
     def test_many_segments_and_params(self, url):
-        text = "https://x.org/" + "s/" * 50_000 + "last?" + "&".join(f"k{i}={i}" for i in range(50_000))
+        text = (
+            "https://x.org/"
+            + "s/" * 50_000
+            + "last?"
+            + "&".join(f"k{i}={i}" for i in range(50_000))
+        )
         assert calc(url, "=URL_PATH_SEGMENT(A1, -1)", text) == "last"
         assert calc(url, "=URL_PATH_SEGMENT(A1, 50000)", text) == "s"
         assert calc(url, "=URL_PARAM(A1, B1)", text, "k49999") == "49999"
@@ -423,7 +432,8 @@ class TestOddInput:
         assert url.get_typed("B1") == "/ok"
 
     @pytest.mark.parametrize(
-        "text", ["http://\u0000", "http://\ufffd.com", "https://%ef%bf%bd.com", "http://a..b", "http://."]
+        "text",
+        ["http://\u0000", "http://\ufffd.com", "https://%ef%bf%bd.com", "http://a..b", "http://."],
     )
     def test_odd_hosts_never_crash(self, url, text):
         host = calc(url, "=URL_HOST(A1)", text)
@@ -459,9 +469,24 @@ class TestRegistration:
         with pytest.raises(ValueError) as caught:
             sheet.register_url()
         assert str(caught.value) == "custom function name collides with existing: URL_PATH"
-        assert function_names(sheet)[BUILTIN_COUNT:] == ["Url_Path", "URL_SCHEME", "URL_HOST", "URL_PORT"]
-        sheet.set_cells([("A1", '=URL_PORT("http://x:81")'), ("A2", '=URL_PATH("http://x")'), ("A3", '=URL_QUERY("http://x")')])
-        assert (sheet.get_typed("A1"), sheet.get_typed("A2"), sheet.get_typed("A3")) == (81, "mine", "#NAME?")
+        assert function_names(sheet)[BUILTIN_COUNT:] == [
+            "Url_Path",
+            "URL_SCHEME",
+            "URL_HOST",
+            "URL_PORT",
+        ]
+        sheet.set_cells(
+            [
+                ("A1", '=URL_PORT("http://x:81")'),
+                ("A2", '=URL_PATH("http://x")'),
+                ("A3", '=URL_QUERY("http://x")'),
+            ]
+        )
+        assert (sheet.get_typed("A1"), sheet.get_typed("A2"), sheet.get_typed("A3")) == (
+            81,
+            "mine",
+            "#NAME?",
+        )
 
     def test_sheets_are_independent(self, url):
         plain = orvel.Sheet()
@@ -490,14 +515,26 @@ class TestRecalculation:
                 ("B4", '=URL_JOIN(A1, "../c")'),
             ]
         )
-        assert [url.get_typed(c) for c in ("B1", "B2", "B3", "B4")] == ["x.org", "b", "1", "https://x.org/c"]
+        assert [url.get_typed(c) for c in ("B1", "B2", "B3", "B4")] == [
+            "x.org",
+            "b",
+            "1",
+            "https://x.org/c",
+        ]
         url.set_cells([("A1", "http://Y.org:81/z?q=a+b")])
-        assert [url.get_typed(c) for c in ("B1", "B2", "B3", "B4")] == ["y.org", "z", "a b", "http://y.org:81/c"]
+        assert [url.get_typed(c) for c in ("B1", "B2", "B3", "B4")] == [
+            "y.org",
+            "z",
+            "a b",
+            "http://y.org:81/c",
+        ]
         url.set_cells([("A1", "not a url")])
         assert url.get_typed("B1") == VALUE + "URL_HOST: invalid URL (relative URL without a base)"
 
     def test_urls_spilled_from_an_array(self, url):
-        url.set_cells([("A1", "https://a.org"), ("A2", "https://b.org"), ("B1", "=URL_HOST(A1:A2)")])
+        url.set_cells(
+            [("A1", "https://a.org"), ("A2", "https://b.org"), ("B1", "=URL_HOST(A1:A2)")]
+        )
         # Arguments are flattened: two cells are two arguments.
         assert url.get_typed("B1") == VALUE + "URL_HOST: expected 1 arg"
 
@@ -516,7 +553,8 @@ def shared_url():
 # Texts rich in what percent-decoding looks at, with anything else mixed in.
 escape_texts = st.text(
     alphabet=st.one_of(
-        st.sampled_from("%%%+0123456789abcdefABCDEFxyz/"), st.characters(blacklist_categories=("Cs",))
+        st.sampled_from("%%%+0123456789abcdefABCDEFxyz/"),
+        st.characters(blacklist_categories=("Cs",)),
     ),
     max_size=30,
 )
@@ -540,7 +578,9 @@ class TestProperties:
 
     @settings(max_examples=200, deadline=None)
     @given(
-        st.dictionaries(st.text(min_size=1, max_size=8), st.text(max_size=12), min_size=1, max_size=4),
+        st.dictionaries(
+            st.text(min_size=1, max_size=8), st.text(max_size=12), min_size=1, max_size=4
+        ),
         st.data(),
     )
     def test_form_encoded_parameters_come_back_decoded(self, shared_url, pairs, data):
@@ -565,7 +605,14 @@ class TestProperties:
         assert calc(shared_url, '=URL_PARAM(A1, "k")', text) == expected
 
     @settings(max_examples=200, deadline=None)
-    @given(st.lists(st.text(alphabet=string.ascii_letters + "é€-_", min_size=1, max_size=6), min_size=1, max_size=6), st.data())
+    @given(
+        st.lists(
+            st.text(alphabet=string.ascii_letters + "é€-_", min_size=1, max_size=6),
+            min_size=1,
+            max_size=6,
+        ),
+        st.data(),
+    )
     def test_path_segments_count_from_both_ends(self, shared_url, segments, data):
         text = "https://x.org/" + "/".join(encoded(segment) for segment in segments)
         index = data.draw(st.integers(1, len(segments)))
