@@ -91,8 +91,12 @@ TimeZone zone_from_tz_value(std::string_view value) {
     if (value.empty()) return TimeZone::utc();
     if (value.front() != ':') {
         if (auto posix = parse_posix_tz(value)) {
-            // Daylight-saving rules are not evaluated: such a zone is unknown rather than wrong.
-            if (posix->has_dst) return TimeZone::unknown();
+            // Daylight-saving rules are not evaluated: such a zone is unknown rather than wrong,
+            // unless the database has a zone of that name (EST5EDT), whose file has the rules.
+            if (posix->has_dst) {
+                if (auto zone = find_zone(value)) return *zone;
+                return TimeZone::unknown();
+            }
             if (posix->standard_offset == 0) return TimeZone::utc();
             if (posix->standard_offset >= -kMaxOffsetSeconds &&
                 posix->standard_offset <= kMaxOffsetSeconds) {

@@ -9,9 +9,10 @@
 
 namespace orvel::datetime {
 
-// From TZ: empty is UTC; a POSIX rule string is a fixed offset without daylight saving and the
-// unknown zone with it (rules are not evaluated); otherwise a database name (after any ":" or
-// "zoneinfo/") or a TZif file path. Without TZ, the /etc/localtime link or file. Else unknown.
+// From TZ: empty is UTC; a POSIX rule string is a fixed offset without daylight saving, and with
+// it the database zone of that name (EST5EDT) or else the unknown zone (rules are not evaluated);
+// otherwise a database name (after any ":" or "zoneinfo/") or a TZif file path. Without TZ, the
+// /etc/localtime link or file. Else unknown.
 TimeZone system_time_zone();
 // Resolves a TZ value (exposed for tests; `system_time_zone` reads the variable).
 TimeZone zone_from_tz_value(std::string_view value);

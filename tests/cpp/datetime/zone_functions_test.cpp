@@ -167,6 +167,10 @@ TEST(SystemZone, TzValuesResolveLikeTheSystemLibrary) {
     EXPECT_EQ(describe("<+0330>-3:30"), "+03:30");
     EXPECT_EQ(describe("UTC0"), "UTC");
     EXPECT_EQ(describe("EST5EDT,M3.2.0,M11.1.0"), "Etc/Unknown");
+    // Both a POSIX string with daylight saving and a database name: the database zone.
+    EXPECT_EQ(describe("EST5EDT"), "EST5EDT");
+    EXPECT_EQ(describe("CST6CDT"), "CST6CDT");
+    EXPECT_EQ(describe("ABC5DEF"), "Etc/Unknown");
     EXPECT_EQ(describe("Mars/Base"), "Etc/Unknown");
     EXPECT_EQ(describe("/etc/passwd"), "Etc/Unknown");
     EXPECT_EQ(describe("/dev/stdin"), "Etc/Unknown");
