@@ -41,7 +41,7 @@ test-sanitize: setup
 	@cmake --build $(SAN_BUILD) -j $(JOBS) | { grep -v -e '^\[' -e '^ninja: no work' || true; }
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  scripts/run-cpp-tests $(SAN_BUILD)
-	@scripts/run-python-sanitized $(SAN_BUILD)-python
+	@JOBS=$(JOBS) scripts/run-python-sanitized $(SAN_BUILD)-python
 
 bench: build install
 	@for program in $(BUILD)/bench/bench_*; do $$program; done
