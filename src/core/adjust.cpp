@@ -69,34 +69,45 @@ private:
 
 void write_ref_error(std::string& out) { out += kRefError; }
 
-class DeletionAdjuster {
+// Sends each reference to its shape's rewrite in `Adjuster`: cell, range, or a span of whole
+// columns or rows with the index list of its axis.
+template <class Adjuster>
+class ShapeDispatch {
 public:
-    DeletionAdjuster(std::string_view body, const Deletion& d)
-        : body_(body), cols_(d.deleted_cols, false), rows_(d.deleted_rows, false) {}
+    ShapeDispatch(std::string_view body, const Deletion& d, bool keep_repeats)
+        : body_(body), cols_(d.deleted_cols, keep_repeats), rows_(d.deleted_rows, keep_repeats) {}
 
     void operator()(const TokenRef& ref, FormulaRewriter& out) const {
+        const auto& self = static_cast<const Adjuster&>(*this);
         switch (ref.kind) {
             case RefKind::Cell:
-            case RefKind::Spill:
-                cell(*ref.first, out);
-                break;
-            case RefKind::Range:
-                range(*ref.first, *ref.last, out);
-                break;
+            case RefKind::Spill: self.cell(*ref.first, out); break;
+            case RefKind::Range: self.range(*ref.first, *ref.last, out); break;
             case RefKind::WholeColumn:
-                lines(ref, whole_column_index(body_, *ref.first),
-                      whole_column_index(body_, *ref.last), cols_, append_column, out);
+                self.lines(ref, whole_column_index(body_, *ref.first),
+                           whole_column_index(body_, *ref.last), cols_, append_column, out);
                 break;
             case RefKind::WholeRow:
-                lines(ref, whole_row_index(body_, *ref.first), whole_row_index(body_, *ref.last),
-                      rows_, append_row, out);
+                self.lines(ref, whole_row_index(body_, *ref.first),
+                           whole_row_index(body_, *ref.last), rows_, append_row, out);
                 break;
-            case RefKind::Name:
-                break;
+            case RefKind::Name: break;
         }
     }
 
+protected:
+    std::string_view body_;
+    IndexList cols_;
+    IndexList rows_;
+};
+
+class DeletionAdjuster : public ShapeDispatch<DeletionAdjuster> {
+public:
+    DeletionAdjuster(std::string_view body, const Deletion& d) : ShapeDispatch(body, d, false) {}
+
 private:
+    friend class ShapeDispatch<DeletionAdjuster>;
+
     void cell(const RawToken& token, FormulaRewriter& out) const {
         auto at = cell_index(body_, token);
         if (!at) return;
@@ -143,10 +154,6 @@ private:
         text += ':';
         write(text, kept->last);
     }
-
-    std::string_view body_;
-    IndexList cols_;
-    IndexList rows_;
 };
 
 class DeletionMarker {
@@ -171,8 +178,7 @@ public:
                 ends(ref, in(rows_, whole_row_index(body_, *ref.first)),
                      in(rows_, whole_row_index(body_, *ref.last)), out);
                 break;
-            case RefKind::Name:
-                break;
+            case RefKind::Name: break;
         }
     }
 
@@ -201,34 +207,14 @@ private:
     IndexList rows_;
 };
 
-class InsertionAdjuster {
+class InsertionAdjuster : public ShapeDispatch<InsertionAdjuster> {
 public:
     InsertionAdjuster(std::string_view body, const Deletion& inserted)
-        : body_(body), cols_(inserted.deleted_cols, true), rows_(inserted.deleted_rows, true) {}
-
-    void operator()(const TokenRef& ref, FormulaRewriter& out) const {
-        switch (ref.kind) {
-            case RefKind::Cell:
-            case RefKind::Spill:
-                cell(*ref.first, out);
-                break;
-            case RefKind::Range:
-                range(*ref.first, *ref.last, out);
-                break;
-            case RefKind::WholeColumn:
-                lines(ref, whole_column_index(body_, *ref.first),
-                      whole_column_index(body_, *ref.last), cols_, append_column, out);
-                break;
-            case RefKind::WholeRow:
-                lines(ref, whole_row_index(body_, *ref.first), whole_row_index(body_, *ref.last),
-                      rows_, append_row, out);
-                break;
-            case RefKind::Name:
-                break;
-        }
-    }
+        : ShapeDispatch(body, inserted, true) {}
 
 private:
+    friend class ShapeDispatch<InsertionAdjuster>;
+
     // Every insertion at or before an index pushes it outward; 64 bits hold the overshoot.
     static std::uint64_t pushed(const IndexList& inserted, std::uint32_t index) noexcept {
         return index + inserted.count_up_to(index);
@@ -274,36 +260,28 @@ private:
         if (starts_with_dollar(body_, *ref.last)) text += '$';
         write(text, static_cast<std::uint32_t>(last));
     }
-
-    std::string_view body_;
-    IndexList cols_;
-    IndexList rows_;
 };
+
+// Formulas without a leading "=" and empty edits come back unchanged.
+template <class Rewrite>
+std::string rewrite_for(std::string_view formula, const Deletion& edit) {
+    if (edit.deleted_cols.empty() && edit.deleted_rows.empty()) return std::string(formula);
+    if (formula.empty() || formula[0] != '=') return std::string(formula);
+    return rewrite_references(formula, Rewrite(formula.substr(1), edit));
+}
 
 }  // namespace
 
 std::string adjust_refs_for_deletion(std::string_view formula, const Deletion& deletion) {
-    if (deletion.deleted_cols.empty() && deletion.deleted_rows.empty()) {
-        return std::string(formula);
-    }
-    if (formula.empty() || formula[0] != '=') return std::string(formula);
-    return rewrite_references(formula, DeletionAdjuster(formula.substr(1), deletion));
+    return rewrite_for<DeletionAdjuster>(formula, deletion);
 }
 
 std::string rewrite_refs_for_deletion(std::string_view formula, const Deletion& deletion) {
-    if (deletion.deleted_cols.empty() && deletion.deleted_rows.empty()) {
-        return std::string(formula);
-    }
-    if (formula.empty() || formula[0] != '=') return std::string(formula);
-    return rewrite_references(formula, DeletionMarker(formula.substr(1), deletion));
+    return rewrite_for<DeletionMarker>(formula, deletion);
 }
 
 std::string adjust_refs_for_insertion(std::string_view formula, const Deletion& inserted) {
-    if (inserted.deleted_cols.empty() && inserted.deleted_rows.empty()) {
-        return std::string(formula);
-    }
-    if (formula.empty() || formula[0] != '=') return std::string(formula);
-    return rewrite_references(formula, InsertionAdjuster(formula.substr(1), inserted));
+    return rewrite_for<InsertionAdjuster>(formula, inserted);
 }
 
 }  // namespace orvel::core
