@@ -3,17 +3,11 @@
 import orvel
 
 
-class Raw(str):
-    """A text written as raw input, so the sheet classifies it (literals, numbers, formulas)."""
-
-
 def custom(tag, data):
     return {"type_tag": tag, "data": data}
 
 
 def typed_payload(value):
-    if isinstance(value, Raw):
-        return {"kind": "raw", "value": str(value)}
     if value is None:
         return {"kind": "empty"}
     if isinstance(value, bool):
@@ -23,7 +17,7 @@ def typed_payload(value):
     if isinstance(value, str):
         return {"kind": "string", "value": value}
     if isinstance(value, dict):
-        return {"kind": "custom", "type_tag": value["type_tag"], "data": value["data"]}
+        return {"kind": "custom", **value}
     raise TypeError(value)
 
 
@@ -35,7 +29,7 @@ def calc(sheet, formula, *args):
     """Writes `args` into A1, B1, ... as typed cells, `formula` into Z1, and returns Z1's value.
 
     Texts go in as typed strings, so a formula sees exactly the text given (no classification,
-    no quoting rules of the formula language); wrap a text in `Raw` to have it classified.
+    no quoting rules of the formula language).
     """
     cells = [(f"{column}1", typed_payload(value)) for column, value in zip(ARG_COLUMNS, args)]
     cells.append((RESULT_CELL, {"kind": "raw", "value": formula}))

@@ -75,9 +75,7 @@ def resolve_local(local, zone_name, choice="compatible"):
     zone = ZoneInfo(zone_name)
     fold0 = local.replace(tzinfo=zone, fold=0)
     fold1 = local.replace(tzinfo=zone, fold=1)
-    if fold0.utcoffset() == fold1.utcoffset():
-        picked = fold0
-    elif choice == "compatible":
+    if choice == "compatible" or fold0.utcoffset() == fold1.utcoffset():
         picked = fold0
     elif choice == "earlier":
         picked = fold1 if is_gap(local, zone) else fold0
@@ -88,18 +86,9 @@ def resolve_local(local, zone_name, choice="compatible"):
     return picked.astimezone(timezone.utc).astimezone(zone)
 
 
-def zoned_payload_of_local(local, zone_name, choice="compatible"):
-    return zoned_payload(resolve_local(local, zone_name, choice), zone_name)
-
-
 def add_months(value, months):
     """A date moved by whole months, the day clamped to the target month's length."""
     index = value.year * 12 + (value.month - 1) + months
     year, month = divmod(index, 12)
     day = min(value.day, calendar.monthrange(year, month + 1)[1])
     return value.replace(year=year, month=month + 1, day=day)
-
-
-def day_number(value):
-    """Days since 1970-01-01 of a date."""
-    return (value - date(1970, 1, 1)).days

@@ -82,35 +82,3 @@ class TestCatalogue:
         assert help["function"]["name"] == "DOUBLE"
         assert orvel.signature_help(formula, len(formula)) is None
 
-
-class TestPackages:
-    def test_datetime_package(self, sheet):
-        sheet.register_datetime()
-        sheet.set_cells([("A1", "=DATE(2024, 1, 31)")])
-        assert sheet.get_typed("A1") == {"type_tag": "jdate", "data": "2024-01-31"}
-        with pytest.raises(ValueError) as caught:
-            sheet.register_datetime()
-        assert str(caught.value).startswith("custom type tag already registered: ")
-
-    def test_url_package_after_datetime(self, sheet):
-        sheet.register_datetime()
-        sheet.register_url()
-        sheet.set_cells([("A1", '=URL_HOST("https://example.com/a")')])
-        assert sheet.get("A1") == "example.com"
-        with pytest.raises(ValueError) as caught:
-            sheet.register_url()
-        assert str(caught.value) == "custom function name collides with existing: URL_SCHEME"
-
-    def test_a_taken_name_stops_the_package_and_keeps_the_earlier_ones(self, sheet):
-        sheet.register_function("url_host", lambda args: "mine")
-        with pytest.raises(ValueError, match="^custom function name collides with existing: "):
-            sheet.register_url()
-        names = [info["name"] for info in sheet.list_functions()]
-        assert names[17:] == ["url_host", "URL_SCHEME"]
-
-    def test_registration_does_not_recalculate(self, sheet):
-        sheet.set_cells([("A1", '=URL_SCHEME("https://x.org")')])
-        sheet.register_url()
-        assert sheet.get("A1") == "#NAME?"
-        sheet.set_cells([])
-        assert sheet.get("A1") == "https"
