@@ -196,6 +196,11 @@ def collect(args):
                 header, outcome, abort = run_case(engine, workload, n, args)
                 if header:
                     headers[engine] = header
+                if abort and "MemoryError" in abort:
+                    note = f"; the worker's memory is capped at {MEMORY_CAP_BYTES >> 30} GiB"
+                    for record in outcome.values():
+                        if record.get("failure") == abort:
+                            record["failure"] += note
                 if abort and abort.startswith(("crashed", "too slow", "timed out")):
                     given_up[(engine, workload)] = (f"skipped: {abort.split(':')[0]} "
                                                     f"at N={n:,}")
@@ -222,6 +227,15 @@ def failure_cell(text, notes):
             return short
     label = text.split(":")[0]
     return f"{label} {notes.mark(text)}"
+
+
+MULTI_CORE = ("more processor time than wall time: the engine calculated on several cores "
+              "(orvel uses one)")
+
+
+def uses_cores(record):
+    cpu, wall = record.get("cpu_seconds") or [], record.get("seconds") or []
+    return bool(cpu and wall) and statistics.median(cpu) > 1.3 * statistics.median(wall)
 
 
 def format_ms(ms):
@@ -265,6 +279,8 @@ def table_rows(engines, results, notes):
                     text += f" ({format_ratio(ms / base_ms)})"
                 if record.get("note"):
                     text += " " + notes.mark(f"{engine}: {record['note']}")
+                if uses_cores(record):
+                    text += " " + notes.mark(MULTI_CORE)
                 wrong = check(record, base)
                 if wrong:
                     mismatches.append(f"{engine} {workload} N={n:,} {step}: {wrong}")
@@ -314,8 +330,9 @@ def cpu_model():
 
 
 def machine_text(headers):
-    versions = ", ".join(f"{engine} {h.get('version') or '?'} (Python {h.get('python')})"
-                         for engine, h in headers.items())
+    versions = ", ".join(f"{engine} {headers[engine].get('version') or '?'} "
+                         f"(Python {headers[engine].get('python')})"
+                         for engine in ENGINES if engine in headers)
     return (f"Machine: {os.cpu_count()} cores (nproc), CPU {cpu_model()}, "
             f"{platform.system()} {platform.release()}.\nEngines: {versions}.")
 
@@ -351,9 +368,11 @@ def goals(results):
         verdict = "met" if chain <= 2 * edit else "not met"
         lines.append(f"W2 at 100,000: no crash; edit {format_ms(chain)} = {chain / edit:.2f}x "
                      f"W1's edit (goal: within 2x): {verdict}")
-    elif results.get(("W2", 100_000), {}).get("orvel"):
-        lines.append("W2 at 100,000: orvel did not finish: "
-                     + str(results[("W2", 100_000)]["orvel"]))
+    elif chain is not None:
+        lines.append(f"W2 at 100,000: no crash; edit {format_ms(chain)} (W1 not run)")
+    elif ("W2", 100_000) in results:
+        record = results[("W2", 100_000)].get("orvel", {}).get("edit") or {}
+        lines.append(f"W2 at 100,000: not met: {record.get('failure') or 'no result'}")
     tokens = ms("W5", 100_000, "orvel", "tokens")
     if tokens is not None:
         rate = 100_000 / (tokens / 1e3)

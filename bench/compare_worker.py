@@ -80,7 +80,11 @@ def main():
     runner = Runner(args.runs, args.budget)
     try:
         for step in function(engine, args.n, runner):
-            emit({"step": step.step, "seconds": step.seconds, "result": step.result,
+            cpu, runner.cpu_seconds = runner.cpu_seconds, []
+            if step.cpu_seconds is not None:
+                cpu = step.cpu_seconds
+            emit({"step": step.step, "seconds": step.seconds, "cpu_seconds": cpu,
+                  "result": step.result,
                   "expected": step.expected, "note": step.note, "failure": step.failure})
     except Unsupported as missing:
         emit({"abort": str(missing), "kind": "unsupported"})
