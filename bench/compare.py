@@ -121,7 +121,12 @@ def run_case(engine, workload, n, args):
                 break
             if line is None:
                 break
-            record = json.loads(line)
+            try:
+                record = json.loads(line)
+            except ValueError:
+                continue  # an engine's own output on standard output
+            if not isinstance(record, dict):
+                continue
             if "version" in record:
                 header = record
             elif "step" in record:
@@ -129,9 +134,9 @@ def run_case(engine, workload, n, args):
             elif "abort" in record:
                 abort = record["abort"]
         code = process.wait()
-        if abort is None and code != 0:
+        missing = [step for step in steps if step not in records]
+        if abort is None and (code != 0 or missing):
             abort = describe_exit(code, errors)
-    missing = [step for step in steps if step not in records]
     if abort and missing:
         records[missing[0]] = {"step": missing[0], "seconds": [], "failure": abort}
         later = abort if abort.startswith("no ") else (
@@ -155,6 +160,8 @@ def describe_exit(code, errors):
         if last and name == "SIGABRT":
             text += f": {last[:80]}"
         return text
+    if code == 0:
+        return "crashed: the process ended without reporting the step"
     return f"crashed: exit status {code}" + (f": {last[:80]}" if last else "")
 
 
