@@ -6,7 +6,7 @@ JOBS        ?= $(shell nproc)
 SHELL       := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 
-.PHONY: all setup build install demo test test-cpp test-python test-sanitize bench clean
+.PHONY: all setup build install demo test test-cpp test-python test-sanitize bench bench-compare clean
 
 all: build
 
@@ -46,6 +46,13 @@ test-sanitize: setup
 bench: build install
 	@for program in $(BUILD)/bench/bench_*; do $$program; done
 	@$(PY) bench/python_bench.py
+	@$(MAKE) --no-print-directory bench-compare
+
+# orvel side by side with other engines, installed into .venv-bench only (make test never needs
+# them). Extra options through COMPARE_ARGS, e.g. COMPARE_ARGS="--plot compare.png".
+bench-compare: install
+	@scripts/setup-bench
+	@.venv-bench/bin/python bench/compare.py $(COMPARE_ARGS)
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(SAN_BUILD)-python build/python
