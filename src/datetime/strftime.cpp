@@ -14,7 +14,7 @@ namespace {
 constexpr int kMaxFieldWidth = 20;
 constexpr int kMaxWidth = 255;
 
-struct Spec {
+struct Conversion {
     char flag = 0;
     std::optional<int> width;
     int colons = 0;
@@ -48,23 +48,23 @@ public:
                 out_ += c;
                 continue;
             }
-            auto spec = parse_spec(format, i);
-            if (!spec) return unexpected(std::move(spec).error());
-            if (auto r = directive(*spec); !r) return r;
+            auto conv = parse_conversion(format, i);
+            if (!conv) return unexpected(std::move(conv).error());
+            if (auto r = directive(*conv); !r) return r;
         }
         return Ok{};
     }
 
 private:
-    static Result<Spec> parse_spec(std::string_view format, std::size_t& i) {
-        Spec spec;
+    static Result<Conversion> parse_conversion(std::string_view format, std::size_t& i) {
+        Conversion conv;
         auto end_error = [] {
             return format_error(
                 "expected to find specifier directive after '%', but found end of format string");
         };
         while (i < format.size() && (format[i] == '_' || format[i] == '-' || format[i] == '0' ||
                                      format[i] == '^' || format[i] == '#')) {
-            spec.flag = format[i++];
+            conv.flag = format[i++];
         }
         if (i < format.size() && format[i] >= '1' && format[i] <= '9') {
             int width = 0;
@@ -73,10 +73,10 @@ private:
                 if (width > kMaxWidth)
                     return unexpected(format_error("width in directive is too big (at most 255)"));
             }
-            spec.width = width;
+            conv.width = width;
         }
         if (i < format.size() && format[i] == '.') {
-            spec.dot = true;
+            conv.dot = true;
             ++i;
             if (i < format.size() && format[i] >= '0' && format[i] <= '9') {
                 int width = 0;
@@ -86,37 +86,37 @@ private:
                         return unexpected(
                             format_error("width in directive is too big (at most 255)"));
                 }
-                spec.width = width;
+                conv.width = width;
             }
         }
-        while (i < format.size() && format[i] == ':' && spec.colons < 3) {
-            ++spec.colons;
+        while (i < format.size() && format[i] == ':' && conv.colons < 3) {
+            ++conv.colons;
             ++i;
         }
         if (i >= format.size()) return unexpected(end_error());
-        spec.directive = format[i++];
-        if (spec.dot && spec.directive != 'f') {
+        conv.directive = format[i++];
+        if (conv.dot && conv.directive != 'f') {
             return unexpected(format_error("expected 'f' after '%.'"));
         }
-        if (spec.colons > 0 && spec.directive != 'z' && spec.directive != 'Q') {
+        if (conv.colons > 0 && conv.directive != 'z' && conv.directive != 'Q') {
             return unexpected(format_error("expected 'z' or 'Q' after ':' in directive"));
         }
-        if (spec.colons > 1 && spec.directive == 'Q') {
+        if (conv.colons > 1 && conv.directive == 'Q') {
             return unexpected(format_error("expected 'Q' after one ':' in directive"));
         }
-        return spec;
+        return conv;
     }
 
-    static std::string directive_text(const Spec& spec) {
+    static std::string directive_text(const Conversion& conv) {
         std::string text = "%";
-        text.append(static_cast<std::size_t>(spec.colons), ':');
-        if (spec.dot) text += '.';
-        text += spec.directive;
+        text.append(static_cast<std::size_t>(conv.colons), ':');
+        if (conv.dot) text += '.';
+        text += conv.directive;
         return text;
     }
 
-    static Error missing(const Spec& spec, std::string_view what) {
-        std::string text = directive_text(spec);
+    static Error missing(const Conversion& conv, std::string_view what) {
+        std::string text = directive_text(conv);
         text += " failed: requires ";
         text += what;
         return format_error(std::move(text));
@@ -126,13 +126,14 @@ private:
         for (int i = 0; i < count; ++i) out_ += with;
     }
 
-    void number(const Spec& spec, std::int64_t value, int default_width, char default_pad = '0') {
+    void number(const Conversion& conv, std::int64_t value, int default_width,
+                char default_pad = '0') {
         char pad_with = default_pad;
         int width = default_width;
-        if (spec.flag == '-') width = 0;
-        if (spec.flag == '_') pad_with = ' ';
-        if (spec.flag == '0') pad_with = '0';
-        if (spec.width) width = std::min(*spec.width, kMaxFieldWidth);
+        if (conv.flag == '-') width = 0;
+        if (conv.flag == '_') pad_with = ' ';
+        if (conv.flag == '0') pad_with = '0';
+        if (conv.width) width = std::min(*conv.width, kMaxFieldWidth);
         char digits[24];
         int n = 0;
         const bool negative = value < 0;
@@ -153,14 +154,14 @@ private:
         while (n > 0) out_ += digits[--n];
     }
 
-    void text(const Spec& spec, std::string_view value) {
-        if (spec.width && spec.flag != '-') {
-            pad(std::min(*spec.width, kMaxFieldWidth) - static_cast<int>(value.size()),
-                spec.flag == '0' ? '0' : ' ');
+    void text(const Conversion& conv, std::string_view value) {
+        if (conv.width && conv.flag != '-') {
+            pad(std::min(*conv.width, kMaxFieldWidth) - static_cast<int>(value.size()),
+                conv.flag == '0' ? '0' : ' ');
         }
         for (char c : value) {
-            if (spec.flag == '^' && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-            if (spec.flag == '#') {
+            if (conv.flag == '^' && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+            if (conv.flag == '#') {
                 if (c >= 'a' && c <= 'z') {
                     c = static_cast<char>(c - 32);
                 } else if (c >= 'A' && c <= 'Z') {
@@ -226,13 +227,13 @@ private:
         }
     }
 
-    Result<Ok> directive(const Spec& spec) {
+    Result<Ok> directive(const Conversion& conv) {
         const auto& date = fields_.date;
         const auto& time = fields_.time;
         const Zoned* zoned = fields_.zoned;
         auto need_date = [&]() -> bool { return date.has_value(); };
         auto need_time = [&]() -> bool { return time.has_value(); };
-        switch (spec.directive) {
+        switch (conv.directive) {
             case '%':
                 out_ += '%';
                 return Ok{};
@@ -244,146 +245,146 @@ private:
                 return Ok{};
             case 'A':
             case 'a':
-                if (!need_date()) return unexpected(missing(spec, "date to format weekday"));
-                text(spec, weekday_name(weekday(*date), spec.directive == 'A'));
+                if (!need_date()) return unexpected(missing(conv, "date to format weekday"));
+                text(conv, weekday_name(weekday(*date), conv.directive == 'A'));
                 return Ok{};
             case 'B':
             case 'b':
             case 'h':
-                if (!need_date()) return unexpected(missing(spec, "date to format month name"));
-                text(spec, month_name(date->month, spec.directive == 'B'));
+                if (!need_date()) return unexpected(missing(conv, "date to format month name"));
+                text(conv, month_name(date->month, conv.directive == 'B'));
                 return Ok{};
             case 'C':
-                if (!need_date()) return unexpected(missing(spec, "date to format century"));
-                number(spec, date->year / 100, 2);
+                if (!need_date()) return unexpected(missing(conv, "date to format century"));
+                number(conv, date->year / 100, 2);
                 return Ok{};
             case 'Y':
-                if (!need_date()) return unexpected(missing(spec, "date to format year"));
-                number(spec, date->year, 4);
+                if (!need_date()) return unexpected(missing(conv, "date to format year"));
+                number(conv, date->year, 4);
                 return Ok{};
             case 'y':
-                if (!need_date()) return unexpected(missing(spec, "date to format year (2-digit)"));
-                number(spec, (date->year % 100 + 100) % 100, 2);
+                if (!need_date()) return unexpected(missing(conv, "date to format year (2-digit)"));
+                number(conv, (date->year % 100 + 100) % 100, 2);
                 return Ok{};
             case 'm':
-                if (!need_date()) return unexpected(missing(spec, "date to format month"));
-                number(spec, date->month, 2);
+                if (!need_date()) return unexpected(missing(conv, "date to format month"));
+                number(conv, date->month, 2);
                 return Ok{};
             case 'd':
             case 'e':
-                if (!need_date()) return unexpected(missing(spec, "date to format day"));
-                number(spec, date->day, 2, spec.directive == 'e' ? ' ' : '0');
+                if (!need_date()) return unexpected(missing(conv, "date to format day"));
+                number(conv, date->day, 2, conv.directive == 'e' ? ' ' : '0');
                 return Ok{};
             case 'j':
-                if (!need_date()) return unexpected(missing(spec, "date to format day of year"));
-                number(spec, day_of_year(*date), 3);
+                if (!need_date()) return unexpected(missing(conv, "date to format day of year"));
+                number(conv, day_of_year(*date), 3);
                 return Ok{};
             case 'G':
             case 'g':
             case 'V': {
                 if (!need_date())
-                    return unexpected(missing(spec, "date to format ISO 8601 week date"));
+                    return unexpected(missing(conv, "date to format ISO 8601 week date"));
                 const IsoWeekDate iso = iso_week_date(*date);
-                if (spec.directive == 'G') number(spec, iso.year, 4);
-                if (spec.directive == 'g') number(spec, (iso.year % 100 + 100) % 100, 2);
-                if (spec.directive == 'V') number(spec, iso.week, 2);
+                if (conv.directive == 'G') number(conv, iso.year, 4);
+                if (conv.directive == 'g') number(conv, (iso.year % 100 + 100) % 100, 2);
+                if (conv.directive == 'V') number(conv, iso.week, 2);
                 return Ok{};
             }
             case 'U':
             case 'W': {
-                if (!need_date()) return unexpected(missing(spec, "date to format week number"));
+                if (!need_date()) return unexpected(missing(conv, "date to format week number"));
                 const int yday = day_of_year(*date) - 1;
                 const int sunday_based = weekday(*date) % 7;  // Sunday 0
                 const int weekday_offset =
-                    spec.directive == 'U' ? sunday_based : (sunday_based + 6) % 7;
-                number(spec, (yday + 7 - weekday_offset) / 7, 2);
+                    conv.directive == 'U' ? sunday_based : (sunday_based + 6) % 7;
+                number(conv, (yday + 7 - weekday_offset) / 7, 2);
                 return Ok{};
             }
             case 'u':
-                if (!need_date()) return unexpected(missing(spec, "date to format weekday number"));
-                number(spec, weekday(*date), 1);
+                if (!need_date()) return unexpected(missing(conv, "date to format weekday number"));
+                number(conv, weekday(*date), 1);
                 return Ok{};
             case 'w':
-                if (!need_date()) return unexpected(missing(spec, "date to format weekday number"));
-                number(spec, weekday(*date) % 7, 1);
+                if (!need_date()) return unexpected(missing(conv, "date to format weekday number"));
+                number(conv, weekday(*date) % 7, 1);
                 return Ok{};
             case 'q':
-                if (!need_date()) return unexpected(missing(spec, "date to format quarter"));
-                number(spec, (date->month - 1) / 3 + 1, 1);
+                if (!need_date()) return unexpected(missing(conv, "date to format quarter"));
+                number(conv, (date->month - 1) / 3 + 1, 1);
                 return Ok{};
             case 'H':
             case 'k':
-                if (!need_time()) return unexpected(missing(spec, "time to format hour"));
-                number(spec, time->hour, 2, spec.directive == 'k' ? ' ' : '0');
+                if (!need_time()) return unexpected(missing(conv, "time to format hour"));
+                number(conv, time->hour, 2, conv.directive == 'k' ? ' ' : '0');
                 return Ok{};
             case 'I':
             case 'l': {
-                if (!need_time()) return unexpected(missing(spec, "time to format hour"));
+                if (!need_time()) return unexpected(missing(conv, "time to format hour"));
                 const int hour12 = time->hour % 12 == 0 ? 12 : time->hour % 12;
-                number(spec, hour12, 2, spec.directive == 'l' ? ' ' : '0');
+                number(conv, hour12, 2, conv.directive == 'l' ? ' ' : '0');
                 return Ok{};
             }
             case 'M':
-                if (!need_time()) return unexpected(missing(spec, "time to format minute"));
-                number(spec, time->minute, 2);
+                if (!need_time()) return unexpected(missing(conv, "time to format minute"));
+                number(conv, time->minute, 2);
                 return Ok{};
             case 'S':
-                if (!need_time()) return unexpected(missing(spec, "time to format second"));
-                number(spec, time->second, 2);
+                if (!need_time()) return unexpected(missing(conv, "time to format second"));
+                number(conv, time->second, 2);
                 return Ok{};
             case 'p':
             case 'P': {
-                if (!need_time()) return unexpected(missing(spec, "time to format AM/PM"));
+                if (!need_time()) return unexpected(missing(conv, "time to format AM/PM"));
                 const bool pm = time->hour >= 12;
-                text(spec, spec.directive == 'p' ? (pm ? "PM" : "AM") : (pm ? "pm" : "am"));
+                text(conv, conv.directive == 'p' ? (pm ? "PM" : "AM") : (pm ? "pm" : "am"));
                 return Ok{};
             }
             case 'f':
                 if (!need_time())
-                    return unexpected(missing(spec, "time to format fractional seconds"));
-                if (spec.dot) {
-                    if (time->nanosecond == 0 && !spec.width) return Ok{};
-                    if (spec.width && *spec.width == 0) return Ok{};
+                    return unexpected(missing(conv, "time to format fractional seconds"));
+                if (conv.dot) {
+                    if (time->nanosecond == 0 && !conv.width) return Ok{};
+                    if (conv.width && *conv.width == 0) return Ok{};
                     out_ += '.';
-                    fraction(time->nanosecond, spec.width);
+                    fraction(time->nanosecond, conv.width);
                     return Ok{};
                 }
-                if (spec.width && *spec.width == 0)
+                if (conv.width && *conv.width == 0)
                     return unexpected(format_error("zero precision with %f is not allowed"));
-                if (time->nanosecond == 0 && !spec.width) {
+                if (time->nanosecond == 0 && !conv.width) {
                     out_ += '0';
                     return Ok{};
                 }
-                fraction(time->nanosecond, spec.width);
+                fraction(time->nanosecond, conv.width);
                 return Ok{};
             case 'N':
                 if (!need_time())
-                    return unexpected(missing(spec, "time to format fractional seconds"));
-                if (spec.width && *spec.width == 0)
+                    return unexpected(missing(conv, "time to format fractional seconds"));
+                if (conv.width && *conv.width == 0)
                     return unexpected(format_error("zero precision with %N is not allowed"));
-                fraction(time->nanosecond, spec.width.value_or(9));
+                fraction(time->nanosecond, conv.width.value_or(9));
                 return Ok{};
             case 's':
                 if (zoned == nullptr)
-                    return unexpected(missing(spec, "instant to format Unix timestamp"));
-                number(spec, zoned->instant.seconds_toward_zero(), 0);
+                    return unexpected(missing(conv, "instant to format Unix timestamp"));
+                number(conv, zoned->instant.seconds_toward_zero(), 0);
                 return Ok{};
             case 'z':
                 if (zoned == nullptr)
-                    return unexpected(missing(spec, "offset to format time zone offset"));
-                offset_text(zoned->offset, spec.colons);
+                    return unexpected(missing(conv, "offset to format time zone offset"));
+                offset_text(zoned->offset, conv.colons);
                 return Ok{};
             case 'Q':
-                if (zoned == nullptr) return unexpected(missing(spec, "time zone or offset"));
+                if (zoned == nullptr) return unexpected(missing(conv, "time zone or offset"));
                 if (auto name = zoned->zone.iana_name()) {
-                    text(spec, *name);
+                    text(conv, *name);
                 } else {
-                    offset_text(zoned->offset, spec.colons == 0 ? 0 : 1);
+                    offset_text(zoned->offset, conv.colons == 0 ? 0 : 1);
                 }
                 return Ok{};
             case 'Z':
-                if (zoned == nullptr) return unexpected(missing(spec, "time zone abbreviation"));
-                text(spec, zoned->zone.info_at(zoned->instant.seconds).abbreviation);
+                if (zoned == nullptr) return unexpected(missing(conv, "time zone abbreviation"));
+                text(conv, zoned->zone.info_at(zoned->instant.seconds).abbreviation);
                 return Ok{};
             case 'c':
                 return run("%Y M%m %d, %a %H:%M:%S");
@@ -405,7 +406,7 @@ private:
                 break;
         }
         std::string detail = "found unrecognized specifier directive ";
-        detail += debug_quote(std::string_view(&spec.directive, 1));
+        detail += debug_quote(std::string_view(&conv.directive, 1));
         return unexpected(format_error(std::move(detail)));
     }
 

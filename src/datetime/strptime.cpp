@@ -27,7 +27,7 @@ bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) n
     return true;
 }
 
-struct Spec {
+struct Conversion {
     std::optional<int> width;
     int colons = 0;
     bool dot = false;
@@ -50,9 +50,9 @@ public:
                 if (!in_.eat(c)) return unexpected(mismatch(c));
                 continue;
             }
-            auto spec = parse_spec(format, i);
-            if (!spec) return unexpected(std::move(spec).error());
-            if (auto r = directive(*spec); !r) return r;
+            auto conv = parse_conversion(format, i);
+            if (!conv) return unexpected(std::move(conv).error());
+            if (auto r = directive(*conv); !r) return r;
         }
         return Ok{};
     }
@@ -61,8 +61,8 @@ public:
     std::string_view rest() const noexcept { return in_.rest(); }
 
 private:
-    static Result<Spec> parse_spec(std::string_view format, std::size_t& i) {
-        Spec spec;
+    static Result<Conversion> parse_conversion(std::string_view format, std::size_t& i) {
+        Conversion conv;
         while (i < format.size() && (format[i] == '_' || format[i] == '-' || format[i] == '0' ||
                                      format[i] == '^' || format[i] == '#')) {
             ++i;
@@ -74,25 +74,25 @@ private:
                 if (width > 255)
                     return unexpected(parse_error("width in directive is too big (at most 255)"));
             }
-            spec.width = width;
+            conv.width = width;
         }
         if (i < format.size() && format[i] == '.') {
-            spec.dot = true;
+            conv.dot = true;
             ++i;
             while (i < format.size() && format[i] >= '0' && format[i] <= '9') ++i;
         }
-        while (i < format.size() && format[i] == ':' && spec.colons < 3) {
-            ++spec.colons;
+        while (i < format.size() && format[i] == ':' && conv.colons < 3) {
+            ++conv.colons;
             ++i;
         }
         if (i >= format.size()) {
             return unexpected(parse_error(
                 "expected to find specifier directive after '%', but found end of format string"));
         }
-        spec.directive = format[i++];
-        if (spec.dot && spec.directive != 'f')
+        conv.directive = format[i++];
+        if (conv.dot && conv.directive != 'f')
             return unexpected(parse_error("expected 'f' after '%.'"));
-        return spec;
+        return conv;
     }
 
     Error mismatch(char expected) const {
@@ -104,9 +104,9 @@ private:
         return parse_error(std::move(text));
     }
 
-    Error expected(const Spec& spec, std::string_view what) const {
+    Error expected(const Conversion& conv, std::string_view what) const {
         std::string text = "%";
-        text += spec.directive;
+        text += conv.directive;
         text += " failed: expected ";
         text += what;
         text += in_.done() ? ", but found end of input"
@@ -115,21 +115,22 @@ private:
     }
 
     // An unsigned number of at most `max_digits` digits, greedy.
-    Result<std::int64_t> number(const Spec& spec, std::size_t max_digits, std::string_view what) {
-        if (spec.width) max_digits = static_cast<std::size_t>(*spec.width);
+    Result<std::int64_t> number(const Conversion& conv, std::size_t max_digits,
+                                std::string_view what) {
+        if (conv.width) max_digits = static_cast<std::size_t>(*conv.width);
         bool overflow = false;
         auto value = in_.digits(max_digits, overflow);
-        if (!value) return unexpected(expected(spec, what));
+        if (!value) return unexpected(expected(conv, what));
         if (overflow)
             return unexpected(Error::out_of_range("number too big to parse into a 64-bit integer"));
         return *value;
     }
 
-    Result<std::int64_t> signed_number(const Spec& spec, std::size_t max_digits,
+    Result<std::int64_t> signed_number(const Conversion& conv, std::size_t max_digits,
                                        std::string_view what) {
         const bool negative = in_.peek() == '-';
         if (negative || in_.peek() == '+') ++in_.pos;
-        auto value = number(spec, max_digits, what);
+        auto value = number(conv, max_digits, what);
         if (!value) return value;
         return negative ? -*value : *value;
     }
@@ -153,29 +154,29 @@ private:
     }
 
     // [+-]HH[MM[SS]] (colons 0), [+-]HH:MM[:SS] (1), [+-]HH:MM:SS (2), [+-]HH[:MM[:SS]] (3).
-    Result<std::int32_t> offset(const Spec& spec, int colons) {
+    Result<std::int32_t> offset(const Conversion& conv, int colons) {
         const char sign = in_.peek();
         if (sign != '+' && sign != '-')
-            return unexpected(expected(spec, "'+' or '-' to begin UTC offset"));
+            return unexpected(expected(conv, "'+' or '-' to begin UTC offset"));
         ++in_.pos;
         auto hours = in_.fixed_digits(2);
-        if (!hours) return unexpected(expected(spec, "two digit hours in UTC offset"));
+        if (!hours) return unexpected(expected(conv, "two digit hours in UTC offset"));
         std::int64_t minutes = 0, seconds = 0;
         auto part = [&](bool required, std::int64_t& into) -> Result<bool> {
             const bool with_colon = colons > 0;
             if (with_colon) {
                 if (in_.peek() != ':' || !is_ascii_digit(in_.peek(1))) {
                     if (required)
-                        return unexpected(expected(spec, "':' and two digits in UTC offset"));
+                        return unexpected(expected(conv, "':' and two digits in UTC offset"));
                     return false;
                 }
                 ++in_.pos;
             } else if (!is_ascii_digit(in_.peek())) {
-                if (required) return unexpected(expected(spec, "two digits in UTC offset"));
+                if (required) return unexpected(expected(conv, "two digits in UTC offset"));
                 return false;
             }
             auto digits = in_.fixed_digits(2);
-            if (!digits) return unexpected(expected(spec, "two digits in UTC offset"));
+            if (!digits) return unexpected(expected(conv, "two digits in UTC offset"));
             into = *digits;
             return true;
         };
@@ -192,16 +193,16 @@ private:
         return sign == '-' ? -total : total;
     }
 
-    Result<Ok> zone_name(const Spec& spec) {
+    Result<Ok> zone_name(const Conversion& conv) {
         if (in_.peek() == '+' || in_.peek() == '-') {
-            auto parsed = offset(spec, 3);
+            auto parsed = offset(conv, 3);
             if (!parsed) return unexpected(std::move(parsed).error());
             fields_.offset = *parsed;
             return Ok{};
         }
         const std::size_t start = in_.pos;
         if (!is_ascii_alpha(in_.peek()) && in_.peek() != '_') {
-            return unexpected(expected(spec, "the start of an IANA time zone identifier"));
+            return unexpected(expected(conv, "the start of an IANA time zone identifier"));
         }
         while (is_ascii_alpha(in_.peek()) || is_ascii_digit(in_.peek()) || in_.peek() == '_' ||
                in_.peek() == '/' || in_.peek() == '+' || in_.peek() == '-' || in_.peek() == '.') {
@@ -211,10 +212,10 @@ private:
         return Ok{};
     }
 
-    Result<Ok> fraction(const Spec& spec) {
+    Result<Ok> fraction(const Conversion& conv) {
         std::size_t count = 0;
         auto nanos = scan_fraction_nanos(in_, &count);
-        if (!nanos) return unexpected(expected(spec, "one to nine digits of fractional seconds"));
+        if (!nanos) return unexpected(expected(conv, "one to nine digits of fractional seconds"));
         fields_.nanosecond = *nanos;
         return Ok{};
     }
@@ -226,8 +227,8 @@ private:
         return Ok{};
     }
 
-    Result<Ok> directive(const Spec& spec) {
-        switch (spec.directive) {
+    Result<Ok> directive(const Conversion& conv) {
+        switch (conv.directive) {
             case '%':
                 if (!in_.eat('%')) return unexpected(mismatch('%'));
                 return Ok{};
@@ -236,60 +237,60 @@ private:
                 while (is_blank(in_.peek())) ++in_.pos;
                 return Ok{};
             case 'Y':
-                return store(signed_number(spec, 4, "year"), fields_.year);
+                return store(signed_number(conv, 4, "year"), fields_.year);
             case 'C':
-                return store(number(spec, 2, "century"), fields_.century);
+                return store(number(conv, 2, "century"), fields_.century);
             case 'y':
-                return store(number(spec, 2, "two digit year"), fields_.year_of_century);
+                return store(number(conv, 2, "two digit year"), fields_.year_of_century);
             case 'G':
-                return store(signed_number(spec, 4, "ISO 8601 week-based year"), fields_.iso_year);
+                return store(signed_number(conv, 4, "ISO 8601 week-based year"), fields_.iso_year);
             case 'g':
-                return store(number(spec, 2, "two digit ISO 8601 week-based year"),
+                return store(number(conv, 2, "two digit ISO 8601 week-based year"),
                              fields_.iso_year_of_century);
             case 'm':
-                return store(number(spec, 2, "month"), fields_.month);
+                return store(number(conv, 2, "month"), fields_.month);
             case 'd':
-                return store(number(spec, 2, "day"), fields_.day);
+                return store(number(conv, 2, "day"), fields_.day);
             case 'e':
                 while (in_.peek() == ' ') ++in_.pos;
-                return store(number(spec, 2, "day"), fields_.day);
+                return store(number(conv, 2, "day"), fields_.day);
             case 'j':
-                return store(number(spec, 3, "day of year"), fields_.day_of_year);
+                return store(number(conv, 3, "day of year"), fields_.day_of_year);
             case 'V':
-                return store(number(spec, 2, "ISO 8601 week number"), fields_.iso_week);
+                return store(number(conv, 2, "ISO 8601 week number"), fields_.iso_week);
             case 'U':
-                return store(number(spec, 2, "week number"), fields_.week_from_sunday);
+                return store(number(conv, 2, "week number"), fields_.week_from_sunday);
             case 'W':
-                return store(number(spec, 2, "week number"), fields_.week_from_monday);
+                return store(number(conv, 2, "week number"), fields_.week_from_monday);
             case 'H':
-                return store(number(spec, 2, "hour"), fields_.hour);
+                return store(number(conv, 2, "hour"), fields_.hour);
             case 'k':
                 while (in_.peek() == ' ') ++in_.pos;
-                return store(number(spec, 2, "hour"), fields_.hour);
+                return store(number(conv, 2, "hour"), fields_.hour);
             case 'I':
-                return store(number(spec, 2, "hour"), fields_.hour12);
+                return store(number(conv, 2, "hour"), fields_.hour12);
             case 'l':
                 while (in_.peek() == ' ') ++in_.pos;
-                return store(number(spec, 2, "hour"), fields_.hour12);
+                return store(number(conv, 2, "hour"), fields_.hour12);
             case 'M':
-                return store(number(spec, 2, "minute"), fields_.minute);
+                return store(number(conv, 2, "minute"), fields_.minute);
             case 'S':
-                return store(number(spec, 2, "second"), fields_.second);
+                return store(number(conv, 2, "second"), fields_.second);
             case 's':
-                return store(signed_number(spec, 19, "Unix timestamp"), fields_.timestamp);
+                return store(signed_number(conv, 19, "Unix timestamp"), fields_.timestamp);
             case 'q': {
                 std::optional<std::int64_t> quarter;
-                return store(number(spec, 1, "quarter"), quarter);
+                return store(number(conv, 1, "quarter"), quarter);
             }
             case 'u': {
-                auto r = number(spec, 1, "weekday number");
+                auto r = number(conv, 1, "weekday number");
                 if (!r) return unexpected(std::move(r).error());
                 if (*r < 1 || *r > 7) return unexpected(Error::range("weekday", *r, 1, 7));
                 fields_.weekday = *r;
                 return Ok{};
             }
             case 'w': {
-                auto r = number(spec, 1, "weekday number");
+                auto r = number(conv, 1, "weekday number");
                 if (!r) return unexpected(std::move(r).error());
                 if (*r > 6) return unexpected(Error::range("weekday", *r, 0, 6));
                 fields_.weekday = *r == 0 ? 7 : *r;
@@ -298,7 +299,7 @@ private:
             case 'A':
             case 'a': {
                 auto index = name(kWeekdayNames, kWeekdayAbbreviations);
-                if (!index) return unexpected(expected(spec, "weekday name"));
+                if (!index) return unexpected(expected(conv, "weekday name"));
                 fields_.weekday = *index + 1;
                 return Ok{};
             }
@@ -306,7 +307,7 @@ private:
             case 'b':
             case 'h': {
                 auto index = name(kMonthNames, kMonthAbbreviations);
-                if (!index) return unexpected(expected(spec, "month name"));
+                if (!index) return unexpected(expected(conv, "month name"));
                 fields_.month = *index + 1;
                 return Ok{};
             }
@@ -318,22 +319,22 @@ private:
                     in_.pos += 2;
                     return Ok{};
                 }
-                return unexpected(expected(spec, "AM or PM"));
+                return unexpected(expected(conv, "AM or PM"));
             case 'f':
-                if (spec.dot) {
+                if (conv.dot) {
                     if (!in_.eat('.')) return Ok{};
                 }
-                return fraction(spec);
+                return fraction(conv);
             case 'N':
-                return fraction(spec);
+                return fraction(conv);
             case 'z': {
-                auto parsed = offset(spec, spec.colons);
+                auto parsed = offset(conv, conv.colons);
                 if (!parsed) return unexpected(std::move(parsed).error());
                 fields_.offset = *parsed;
                 return Ok{};
             }
             case 'Q':
-                return zone_name(spec);
+                return zone_name(conv);
             case 'D':
                 return run("%m/%d/%y");
             case 'F':
@@ -350,7 +351,7 @@ private:
             case 'x':
             case 'X': {
                 std::string text = "%";
-                text += spec.directive;
+                text += conv.directive;
                 text += " cannot be parsed: locale-dependent formats are not supported";
                 return unexpected(parse_error(std::move(text)));
             }
@@ -358,7 +359,7 @@ private:
                 break;
         }
         std::string detail = "found unrecognized directive ";
-        detail += debug_quote(std::string_view(&spec.directive, 1));
+        detail += debug_quote(std::string_view(&conv.directive, 1));
         return unexpected(parse_error(std::move(detail)));
     }
 
