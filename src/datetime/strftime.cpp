@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "datetime/calendar_names.h"
+#include "datetime/format_shorthands.h"
 #include "datetime/iso_text.h"
 #include "datetime/offset_text.h"
 
@@ -233,6 +234,7 @@ private:
         const Zoned* zoned = fields_.zoned;
         auto need_date = [&]() -> bool { return date.has_value(); };
         auto need_time = [&]() -> bool { return time.has_value(); };
+        if (auto expansion = shorthand_expansion(conv.directive)) return run(*expansion);
         switch (conv.directive) {
             case '%':
                 out_ += '%';
@@ -392,16 +394,8 @@ private:
                 return run("%Y M%m %d");
             case 'X':
                 return run("%H:%M:%S");
-            case 'D':
-                return run("%m/%d/%y");
-            case 'F':
-                return run("%Y-%m-%d");
-            case 'R':
-                return run("%H:%M");
             case 'r':
                 return run("%I:%M:%S %p");
-            case 'T':
-                return run("%H:%M:%S");
             default:
                 break;
         }

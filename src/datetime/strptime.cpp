@@ -3,6 +3,7 @@
 #include <string>
 
 #include "datetime/calendar_names.h"
+#include "datetime/format_shorthands.h"
 #include "datetime/offset_text.h"
 #include "datetime/scan.h"
 #include "datetime/zone_db.h"
@@ -228,6 +229,7 @@ private:
     }
 
     Result<Ok> directive(const Conversion& conv) {
+        if (auto expansion = shorthand_expansion(conv.directive)) return run(*expansion);
         switch (conv.directive) {
             case '%':
                 if (!in_.eat('%')) return unexpected(mismatch('%'));
@@ -335,14 +337,6 @@ private:
             }
             case 'Q':
                 return zone_name(conv);
-            case 'D':
-                return run("%m/%d/%y");
-            case 'F':
-                return run("%Y-%m-%d");
-            case 'R':
-                return run("%H:%M");
-            case 'T':
-                return run("%H:%M:%S");
             case 'Z':
                 return unexpected(
                     parse_error("%Z cannot be parsed: time zone abbreviations are ambiguous"));
