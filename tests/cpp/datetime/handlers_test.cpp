@@ -36,19 +36,17 @@ TEST_P(Literals, FirstHandlerWhoseShapeAndParserAcceptTakesTheText) {
     EXPECT_EQ(value->custom_data(), c.payload) << c.text;
 }
 
+// tests/python/test_datetime.py reads more literals into typed values.
 INSTANTIATE_TEST_SUITE_P(
     Table, Literals,
     ::testing::Values(LiteralCase{"2024-06-15", "jdate", "2024-06-15"},
-                      LiteralCase{"2024-6-15", "", ""}, LiteralCase{"2024-02-30", "", ""},
+                      LiteralCase{"2024-6-15", "", ""},
                       LiteralCase{"2024-06-15T10:30", "jdatetime", "2024-06-15T10:30:00"},
                       LiteralCase{"2024-06-15 10:30", "", ""},
                       LiteralCase{"2024-06-15t10:30", "", ""},
                       LiteralCase{"12:30", "jtime", "12:30:00"}, LiteralCase{"9:30", "", ""},
-                      LiteralCase{"12:30:00.123456789", "jtime", "12:30:00.123456789"},
                       LiteralCase{"12:30:00.1234567890", "", ""}, LiteralCase{"1d", "jspan", "P1D"},
-                      LiteralCase{"P1D", "jspan", "P1D"}, LiteralCase{"1D", "", ""},
-                      LiteralCase{"5", "", ""}, LiteralCase{"-5", "", ""},
-                      LiteralCase{"1h 30m", "jspan", "PT1H30M"},
+                      LiteralCase{"P1D", "jspan", "P1D"}, LiteralCase{"1h 30m", "jspan", "PT1H30M"},
                       LiteralCase{"2024-01-15T09:30:00-05:00[America/New_York]", "jzoned",
                                   "2024-01-15T09:30:00-05:00[America/New_York]"},
                       LiteralCase{"2024-01-15T09:30:00[Mars/Base]", "", ""},

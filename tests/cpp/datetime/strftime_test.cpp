@@ -87,16 +87,12 @@ TEST_P(Parsing, FieldsBecomeDateTimes) {
     EXPECT_EQ(out, c.expected);
 }
 
+// Each directive also parses back what it wrote: round_trip_property_test.cpp.
 INSTANTIATE_TEST_SUITE_P(
     Table, Parsing,
-    ::testing::Values(ParseCase{"05/03/2024", "%d/%m/%Y", "2024-03-05T00:00:00"},
-                      ParseCase{"5/3/2024", "%d/%m/%Y", "2024-03-05T00:00:00"},
+    ::testing::Values(ParseCase{"5/3/2024", "%d/%m/%Y", "2024-03-05T00:00:00"},
                       ParseCase{"2024-03-05 x", "%Y-%m-%d", "error"},
                       ParseCase{"2024   07 14", "%Y %m %d", "2024-07-14T00:00:00"},
-                      ParseCase{"Sunday, July 14 2024 5:31:59.5 pm", "%A, %B %d %Y %I:%M:%S%.f %p",
-                                "2024-07-14T17:31:59.5"},
-                      ParseCase{"2024-196", "%Y-%j", "2024-07-14T00:00:00"},
-                      ParseCase{"2024-W28-7", "%G-W%V-%u", "2024-07-14T00:00:00"},
                       ParseCase{"2024 28 0", "%Y %U %w", "2024-07-14T00:00:00"},
                       ParseCase{"2024 28 7", "%Y %W %u", "2024-07-14T00:00:00"},
                       ParseCase{"24-07-14", "%y-%m-%d", "2024-07-14T00:00:00"},
