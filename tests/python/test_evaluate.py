@@ -4,18 +4,13 @@ import pytest
 
 import orvel
 
+# The engine's rules are pinned in tests/cpp/core; here what crossing into Python adds: None
+# for Empty, NUL kept, and literals whose text decides between a number and a text.
 RESULTS = [
     ("", None),
-    ("hello", "hello"),
-    ("1e3", "1000"),
-    ("=1+2", "3"),
-    ("true", "TRUE"),
     ("=A1", None),
-    ("=A1#", "#REF!"),
-    ("={1,2}/0", "#DIV/0!"),
+    ("hello", "hello"),
     ("=0.1+0.2", "0.30000000000000004"),
-    ('="a"&"b"', "ab"),
-    ("=SUM(A:A)", "-0"),
     ('="a\x00b"', "a\x00b"),
     # A literal of 501 digits is 1e500 however its exponent points: beyond the double range.
     ("=" + "9" * 501 + "*1", "inf"),
@@ -38,7 +33,7 @@ def test_a_one_cell_error_is_a_failure():
 def test_a_parse_failure_raises_the_parsers_message():
     with pytest.raises(ValueError) as caught:
         orvel.evaluate("=1+")
-    assert str(caught.value)
+    assert str(caught.value) == "Unexpected token: Eof ()"
 
 
 def test_custom_functions_of_sheets_are_unknown_to_evaluate():
@@ -51,8 +46,3 @@ def test_custom_functions_of_sheets_are_unknown_to_evaluate():
 
 def test_keyword_argument():
     assert orvel.evaluate(formula="=2*3") == "6"
-
-
-def test_many_calls_leave_no_state():
-    for i in range(1000):
-        assert orvel.evaluate(f"={i}+1") == str(i + 1)

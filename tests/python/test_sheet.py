@@ -1,4 +1,7 @@
-"""The Sheet class: writing cells, reading them back, names, pins and spills."""
+"""The Sheet class: writing cells, reading them back, names, pins and spills.
+
+The engine's rules are pinned in tests/cpp/core and recalculation against a model in
+test_recalc_model.py; here the values, dicts and exceptions a Python program sees."""
 
 import pytest
 
@@ -19,9 +22,10 @@ class TestCells:
         sheet.set_cells([("B1", "5")])
         assert sheet.get("A1") == "5"
 
-    def test_untouched_cell_reads_none(self, sheet):
+    def test_untouched_cells_read_none(self, sheet):
         assert sheet.get("Z9") is None
         assert sheet.get_typed("Z9") is None
+        assert sheet.get_all() == {} and sheet.get_all_typed() == {}
 
     def test_error_values_are_returned_not_raised(self, sheet):
         sheet.set_cells([("A1", "=1/0"), ("B1", "abc")])
@@ -34,23 +38,10 @@ class TestCells:
         sheet.set_cells([("B1", "")])
         assert sheet.get_all() == {"A1": "2"}
 
-    def test_get_all_on_a_new_sheet_is_empty(self, sheet):
-        assert sheet.get_all() == {}
-        assert sheet.get_all_typed() == {}
-
     def test_get_all_includes_spill_members(self, sheet):
         sheet.set_cells([("A1", "={1,2;3,4}")])
         assert sheet.get_all() == {"A1": "1", "B1": "2", "A2": "3", "B2": "4"}
         assert sheet.get_all_typed() == {"A1": 1, "B1": 2, "A2": 3, "B2": 4}
-
-    def test_cell_ids_are_exact_bytes(self, sheet):
-        sheet.set_cells([("a1", "7")])
-        assert sheet.get("a1") == "7"
-        assert sheet.get("A1") is None
-
-    def test_text_with_nul_survives(self, sheet):
-        sheet.set_cells([("A1", "a\x00b")])
-        assert sheet.get("A1") == "a\x00b"
 
 
 class TestSetCellsArguments:
@@ -97,10 +88,6 @@ class TestSetCellsTyped:
         assert sheet.get_typed("D1") is True
         assert sheet.get_typed("E1") is None
         assert sheet.get_typed("F1") == {"type_tag": "jdate", "data": "2026-04-02"}
-
-    def test_string_kind_is_never_a_formula(self, sheet):
-        sheet.set_cells_typed([("A1", {"kind": "string", "value": "=1+1"})])
-        assert sheet.get("A1") == "=1+1"
 
     def test_number_accepts_a_bool(self, sheet):
         sheet.set_cells_typed([("A1", {"kind": "number", "value": True})])
@@ -159,6 +146,7 @@ class TestArrays:
         assert list(sheet.spill_at("A1")) == ["rows", "cols"]
         assert sheet.owner_of("B2") == "A1"
         assert sheet.owner_of("A1") == "A1"
+        assert sheet.owner_of("D1") is None
 
     @pytest.mark.parametrize("cell", ["B1", "D1", "Q9"])
     def test_non_anchors_have_no_array(self, sheet, cell):
@@ -179,10 +167,6 @@ class TestArrays:
                 "more than 100000 empty rows cannot be listed"
             )
 
-    def test_owner_of_a_plain_cell_is_none(self, sheet):
-        sheet.set_cells([("A1", "5")])
-        assert sheet.owner_of("A1") is None
-
 
 class TestNames:
     def test_names_are_upper_cased(self, sheet):
@@ -202,7 +186,7 @@ class TestNames:
 
     @pytest.mark.parametrize(
         "name,definition",
-        [("", "1"), ("A1", "1"), ("sum", "1"), ("TRUE", "1"), ("x", "=1+")],
+        [("A1", "1"), ("x", "=1+")],
     )
     def test_invalid_names_and_definitions_raise_value_error(self, sheet, name, definition):
         with pytest.raises(ValueError):

@@ -152,11 +152,6 @@ TEST(Builtins, TableHoldsEveryTextByteForByte) {
     }
 }
 
-TEST(Builtins, SequenceAndFilterDescriptionsKeepTheirSpecialCharacters) {
-    EXPECT_NE(builtins()[12].description.find("rows\u00D7cols"), std::string_view::npos);
-    EXPECT_NE(builtins()[14].description.find("`array`"), std::string_view::npos);
-}
-
 TEST(Builtins, FindsNamesAndAliasesExactly) {
     struct Case {
         std::string name;

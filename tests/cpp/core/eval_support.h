@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -13,6 +14,14 @@
 #include "core/parser.h"
 
 namespace orvel::core::testing {
+
+// A formula and its typed rendering (see typed() below); a failing row names its formula.
+struct FormulaCase {
+    std::string formula;
+    std::string expected;
+};
+
+inline void PrintTo(const FormulaCase& c, std::ostream* os) { *os << c.formula; }
 
 class MapLookup : public CellLookup {
 public:

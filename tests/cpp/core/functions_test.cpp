@@ -13,14 +13,8 @@ namespace orvel::core {
 namespace {
 
 using testing::eval_formula;
+using testing::FormulaCase;
 using testing::MapLookup;
-
-struct FormulaCase {
-    std::string formula;
-    std::string expected;  // typed rendering, see eval_support.h
-};
-
-void PrintTo(const FormulaCase& c, std::ostream* os) { *os << c.formula; }
 
 // A1:B5 holds {3,"b";1,"a";2,"a";"x",#N/A;<empty>,TRUE}; C1 holds #N/A.
 const MapLookup& function_cells() {
@@ -47,69 +41,65 @@ TEST_P(Functions, GiveTheExpectedValueOrFailure) {
 INSTANTIATE_TEST_SUITE_P(
     Aggregates, Functions,
     ::testing::Values(
-        FormulaCase{"=SUM()", "-0"}, FormulaCase{"=SUM(-0,-0)", "-0"},
-        FormulaCase{"=SUM(-0,0)", "0"}, FormulaCase{"=SUM(1,\"2\",TRUE)", "4"},
-        FormulaCase{"=SUM(\" 2\")", "-0"}, FormulaCase{"=SUM(A1:B5)", "7"},
-        FormulaCase{"=SUM(A1:B2,5)", "9"}, FormulaCase{"=SUM(0.1,0.2,0.3)", "0.6000000000000001"},
+        FormulaCase{"=SUM()", "-0"}, FormulaCase{"=SUM(-0,0)", "0"},
+        FormulaCase{"=SUM(1,\"2\",TRUE)", "4"}, FormulaCase{"=SUM(\" 2\")", "-0"},
+        FormulaCase{"=SUM(A1:B5)", "7"}, FormulaCase{"=SUM(0.1,0.2,0.3)", "0.6000000000000001"},
         FormulaCase{"=SUM(10^308,10^308,-10^308)", "inf"},
-        FormulaCase{"=SUM(SEQUENCE(4294967295,\"NaN\"))", "-0"},
-        FormulaCase{"=AVERAGE()", "_"}, FormulaCase{"=AVERAGE(1,\"x\",2)", "1.5"},
-        FormulaCase{"=MEAN(2,4)", "3"}, FormulaCase{"=AVG(2,4)", "3"},
-        FormulaCase{"=AVERAGE(A1:A5)", "2"}, FormulaCase{"=MIN()", "_"},
-        FormulaCase{"=MAX()", "_"}, FormulaCase{"=MAX(-5,\"NaN\")", "-5"},
-        FormulaCase{"=MIN(\"NaN\")", "inf"}, FormulaCase{"=MAX(\"nan\",\"NaN\")", "-inf"},
-        FormulaCase{"=MIN(A1:B5)", "1"}, FormulaCase{"=MAX(C1,\"7\",TRUE)", "7"},
-        FormulaCase{"=COUNT(1,\"x\",2)", "2"}, FormulaCase{"=COUNT(TRUE,\"3\")", "2"},
-        FormulaCase{"=COUNT(A1:B5,C1)", "4"}, FormulaCase{"=CONCAT(\"a\",1,TRUE)", "'a1TRUE'"},
+        FormulaCase{"=SUM(SEQUENCE(4294967295,\"NaN\"))", "-0"}, FormulaCase{"=AVERAGE()", "_"},
+        FormulaCase{"=AVERAGE(1,\"x\",2)", "1.5"}, FormulaCase{"=AVERAGE(A1:A5)", "2"},
+        FormulaCase{"=MIN()", "_"}, FormulaCase{"=MAX(-5,\"NaN\")", "-5"},
+        FormulaCase{"=MIN(\"NaN\")", "inf"}, FormulaCase{"=MIN(A1:B5)", "1"},
+        FormulaCase{"=MAX(C1,\"7\",TRUE)", "7"}, FormulaCase{"=COUNT(1,\"x\",2)", "2"},
+        FormulaCase{"=COUNT(TRUE,\"3\")", "2"}, FormulaCase{"=COUNT(A1:B5,C1)", "4"},
+        FormulaCase{"=CONCAT(\"a\",1,TRUE)", "'a1TRUE'"},
         FormulaCase{"=CONCAT(A5,\"z\",C1,-0.5)", "'z#N/A-0.5'"},
         FormulaCase{"=CONCAT({1,2;3,4},\"|\")", "'1234|'"}, FormulaCase{"=CONCAT()", "''"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Elementwise, Functions,
     ::testing::Values(
-        FormulaCase{"=ABS(-5)", "5"}, FormulaCase{"=ABS(\"x\")", "_"}, FormulaCase{"=ABS()", "_"},
+        FormulaCase{"=ABS(\"x\")", "_"}, FormulaCase{"=ABS()", "_"},
         FormulaCase{"=ABS({-1,2;-3,4})", "{1,2;3,4}"}, FormulaCase{"=ABS(\"x\",-3)", "3"},
         FormulaCase{"=ABS(C1:C2)", "{_;_}"},
         FormulaCase{"=ABS(SEQUENCE(4294967295,\"NaN\"))", "{4294967295x0}"},
         FormulaCase{"=ROUND(2.5)", "3"}, FormulaCase{"=ROUND(-2.5)", "-3"},
         FormulaCase{"=ROUND(3.456,2)", "3.46"}, FormulaCase{"=ROUND(1234,-2)", "1200"},
         FormulaCase{"=ROUND(3.7,0.9)", "4"}, FormulaCase{"=ROUND(\"abc\",2)", "2"},
-        FormulaCase{"=ROUND(TRUE,2)", "1"}, FormulaCase{"=ROUND(\"abc\")", "_"},
-        FormulaCase{"=ROUND({1.26,2.31},{1,2})", "{1.3,2.3}"},
+        FormulaCase{"=ROUND(\"abc\")", "_"}, FormulaCase{"=ROUND({1.26,2.31},{1,2})", "{1.3,2.3}"},
         FormulaCase{"=ROUND(1.5,\"NaN\")", "2"}, FormulaCase{"=ROUND(1,400)", "NaN"},
-        FormulaCase{"=ROUND(1,-400)", "NaN"}, FormulaCase{"=ROUND(5,-10^300)", "NaN"},
-        FormulaCase{"=ROUND(1.005,2)", "1"}, FormulaCase{"=ROUND(-0.4)", "-0"},
-        FormulaCase{"=LEN(\"h\xC3\xA9llo\")", "6"}, FormulaCase{"=LEN(TRUE)", "4"},
-        FormulaCase{"=LEN(12.5)", "4"}, FormulaCase{"=LEN(A5)", "0"},
-        FormulaCase{"=LEN(C1)", "4"}, FormulaCase{"=LEN(1/3)", "18"},
-        FormulaCase{"=UPPER(\"stra\xC3\x9F" "e\")", "'STRASSE'"},
-        FormulaCase{"=LOWER(TRUE)", "'true'"}, FormulaCase{"=UPPER(C1)", "'#N/A'"},
-        FormulaCase{"=LOWER(\"\xC4\xB0\")", "'i\xCC\x87'"}, FormulaCase{"=UPPER(A5)", "''"},
-        FormulaCase{"=UPPER({\"a\",1})", "{'A','1'}"}));
+        FormulaCase{"=ROUND(5,-10^300)", "NaN"}, FormulaCase{"=ROUND(1.005,2)", "1"},
+        FormulaCase{"=ROUND(-0.4)", "-0"}, FormulaCase{"=LEN(\"h\xC3\xA9llo\")", "6"},
+        FormulaCase{"=LEN(TRUE)", "4"}, FormulaCase{"=LEN(A5)", "0"}, FormulaCase{"=LEN(C1)", "4"},
+        FormulaCase{"=LEN(1/3)", "18"},
+        FormulaCase{"=UPPER(\"stra\xC3\x9F"
+                    "e\")",
+                    "'STRASSE'"},
+        FormulaCase{"=LOWER(TRUE)", "'true'"}, FormulaCase{"=LOWER(\"\xC4\xB0\")", "'i\xCC\x87'"},
+        FormulaCase{"=UPPER(A5)", "''"}, FormulaCase{"=UPPER({\"a\",1})", "{'A','1'}"}));
 
 INSTANTIATE_TEST_SUITE_P(
     If, Functions,
-    ::testing::Values(
-        FormulaCase{"=IF(0,1,2)", "2"}, FormulaCase{"=IF(\"\",1,2)", "2"},
-        FormulaCase{"=IF(\"x\",1)", "1"}, FormulaCase{"=IF(0,1)", "_"}, FormulaCase{"=IF()", "_"},
-        FormulaCase{"=IF(C1,1,2)", "2"}, FormulaCase{"=IF(5%0,1,2)", "1"},
-        FormulaCase{"=IF({1,0},1,2)", "{1,2}"}, FormulaCase{"=IF({1;0},{1,2},3)", "{1,2;3,3}"},
-        FormulaCase{"=IF({1;0},{1;2;3},3)", "fail #VALUE! IF: incompatible rows"},
-        FormulaCase{"=IF({1,0},{1,2,3},3)", "fail #VALUE! IF: incompatible cols"},
-        FormulaCase{"=IF(TRUE,C1,2)", "#N/A"}, FormulaCase{"=IF(FALSE,1/0,2)", "fail #DIV/0!"},
-        FormulaCase{"=COUNT(IF(SEQUENCE(1000),TRANSPOSE(SEQUENCE(100))))", "100000"},
-        FormulaCase{"=IF(SEQUENCE(1001),TRANSPOSE(SEQUENCE(100)))",
-                    "fail #SIZE! IF: result exceeds 100000 cells"},
-        FormulaCase{"=IF(SEQUENCE(100000),TRANSPOSE(SEQUENCE(100000)))",
-                    "fail #SIZE! IF: result exceeds 100000 cells"},
-        FormulaCase{"=IF(SEQUENCE(4294967295,\"NaN\"),SEQUENCE(4294967295,\"NaN\"),"
-                    "SEQUENCE(4294967295,\"NaN\"))",
-                    "{4294967295x0}"}));
+    ::testing::Values(FormulaCase{"=IF(0,1,2)", "2"}, FormulaCase{"=IF(\"x\",1)", "1"},
+                      FormulaCase{"=IF(0,1)", "_"}, FormulaCase{"=IF()", "_"},
+                      FormulaCase{"=IF({1,0},1,2)", "{1,2}"},
+                      FormulaCase{"=IF({1;0},{1,2},3)", "{1,2;3,3}"},
+                      FormulaCase{"=IF({1;0},{1;2;3},3)", "fail #VALUE! IF: incompatible rows"},
+                      FormulaCase{"=IF({1,0},{1,2,3},3)", "fail #VALUE! IF: incompatible cols"},
+                      FormulaCase{"=IF(TRUE,C1,2)", "#N/A"},
+                      FormulaCase{"=IF(FALSE,1/0,2)", "fail #DIV/0!"},
+                      FormulaCase{"=COUNT(IF(SEQUENCE(1000),TRANSPOSE(SEQUENCE(100))))", "100000"},
+                      FormulaCase{"=IF(SEQUENCE(1001),TRANSPOSE(SEQUENCE(100)))",
+                                  "fail #SIZE! IF: result exceeds 100000 cells"},
+                      FormulaCase{"=IF(SEQUENCE(100000),TRANSPOSE(SEQUENCE(100000)))",
+                                  "fail #SIZE! IF: result exceeds 100000 cells"},
+                      FormulaCase{"=IF(SEQUENCE(4294967295,\"NaN\"),SEQUENCE(4294967295,\"NaN\"),"
+                                  "SEQUENCE(4294967295,\"NaN\"))",
+                                  "{4294967295x0}"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Sequence, Functions,
     ::testing::Values(
-        FormulaCase{"=SEQUENCE(5)", "{1;2;3;4;5}"}, FormulaCase{"=SEQUENCE(2,3)", "{1,2,3;4,5,6}"},
+        FormulaCase{"=SEQUENCE(2,3)", "{1,2,3;4,5,6}"},
         FormulaCase{"=SEQUENCE(3,1,10,2)", "{10;12;14}"}, FormulaCase{"=SEQUENCE(2.9)", "{1;2}"},
         FormulaCase{"=SEQUENCE(1)", "1"}, FormulaCase{"=SEQUENCE(2,\"x\",0.5,\"y\")", "{0.5;1.5}"},
         FormulaCase{"=SEQUENCE(\"2\",TRUE,C1)", "{1;2}"},
@@ -117,7 +107,6 @@ INSTANTIATE_TEST_SUITE_P(
         FormulaCase{"=SEQUENCE(2,0.5)", "fail #VALUE! SEQUENCE: rows and cols must be >= 1"},
         FormulaCase{"=SEQUENCE(\"x\")", "fail #VALUE! SEQUENCE: rows required"},
         FormulaCase{"=SEQUENCE()", "fail #VALUE! SEQUENCE: rows required"},
-        FormulaCase{"=SEQUENCE(C1)", "fail #VALUE! SEQUENCE: rows required"},
         FormulaCase{"=SEQUENCE(1000,101)", "fail #SIZE! SEQUENCE exceeds 100000 cells"},
         FormulaCase{"=SEQUENCE(10^300)", "fail #SIZE! SEQUENCE exceeds 100000 cells"},
         FormulaCase{"=COUNT(SEQUENCE(1000,100))", "100000"},
@@ -135,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
         FormulaCase{"=FILTER(A1:A5,A1:A5>1)", "{3;2;'x'}"},
         FormulaCase{"=FILTER(A1:B5,{1;0;1;0;0})", "{3,'b';2,'a'}"},
         FormulaCase{"=FILTER({1,2;3,4},{1,0;0,1})", "{1;4}"},
-        FormulaCase{"=FILTER({1,2},{0,0})", "#N/A"}, FormulaCase{"=FILTER({1;2},{0;0})", "#N/A"},
+        FormulaCase{"=FILTER({1,2},{0,0})", "#N/A"},
         FormulaCase{"=FILTER({1;2},{1;1;1})",
                     "fail #VALUE! FILTER: condition shape must match array or be a column vector"},
         FormulaCase{"=FILTER({1,2,3},{1,0})",
@@ -145,42 +134,32 @@ INSTANTIATE_TEST_SUITE_P(
         FormulaCase{"=FILTER({1})", "fail #VALUE! FILTER: condition required"},
         FormulaCase{"=FILTER(SEQUENCE(\"NaN\"),SEQUENCE(\"NaN\"))", "#N/A"}));
 
+// Sorting and UNIQUE over plain values are compared with a model of their rules in
+// tests/python/test_operator_properties.py; here errors, Empty, ranges, NaN and arguments.
 INSTANTIATE_TEST_SUITE_P(
     Sort, Functions,
-    ::testing::Values(
-        FormulaCase{"=SORT({3;1;2})", "{1;2;3}"}, FormulaCase{"=SORT({3;1;2},1,FALSE)", "{3;2;1}"},
-        FormulaCase{"=SORT({2,\"a\";1,\"b\";2,\"c\";1,\"d\"})", "{1,'b';1,'d';2,'a';2,'c'}"},
-        FormulaCase{"=SORT({2,\"a\";1,\"b\";2,\"c\";1,\"d\"},1,0)", "{2,'a';2,'c';1,'b';1,'d'}"},
-        FormulaCase{"=SORT(A1:B5,2)", "{_,TRUE;1,'a';2,'a';3,'b';'x',#N/A}"},
-        FormulaCase{"=SORT(A1:A5)", "{1;2;3;'x';_}"},
-        FormulaCase{"=SORT(B1:B5)", "{TRUE;'a';'a';'b';#N/A}"},
-        FormulaCase{"=SORT(C1:C3)", "{_;_;#N/A}"},
-        FormulaCase{"=SORT({\"b\",1;\"B\",2;\"\",3;0.5,4})", "{0.5,4;'',3;'B',2;'b',1}"},
-        FormulaCase{"=SORT(A1:B5,3)", "fail #VALUE! SORT: sort_col out of range"},
-        FormulaCase{"=SORT({1},0)", "fail #VALUE! SORT: sort_col out of range"},
-        FormulaCase{"=SORT({1},-1)", "fail #VALUE! SORT: sort_col out of range"},
-        FormulaCase{"=SORT({1},\"NaN\")", "fail #VALUE! SORT: sort_col out of range"},
-        FormulaCase{"=SORT({2;1},\"x\")", "{1;2}"}, FormulaCase{"=SORT({2;1},1,\"\")", "{2;1}"},
-        FormulaCase{"=SORT()", "fail #VALUE! SORT: array required"},
-        FormulaCase{"=SORT(SEQUENCE(4294967295,\"NaN\"))",
-                    "fail #VALUE! SORT: sort_col out of range"},
-        FormulaCase{"=SORT({3;\"NaN\"*1;1;\"nan\"+0;2})", "{1;2;3;NaN;NaN}"},
-        FormulaCase{"=SORT({3;\"NaN\"*1;1;2},1,FALSE)", "{NaN;3;2;1}"}));
+    ::testing::Values(FormulaCase{"=SORT(A1:B5,2)", "{_,TRUE;1,'a';2,'a';3,'b';'x',#N/A}"},
+                      FormulaCase{"=SORT(A1:A5)", "{1;2;3;'x';_}"},
+                      FormulaCase{"=SORT(B1:B5)", "{TRUE;'a';'a';'b';#N/A}"},
+                      FormulaCase{"=SORT(C1:C3)", "{_;_;#N/A}"},
+                      FormulaCase{"=SORT(A1:B5,3)", "fail #VALUE! SORT: sort_col out of range"},
+                      FormulaCase{"=SORT({1},0)", "fail #VALUE! SORT: sort_col out of range"},
+                      FormulaCase{"=SORT({1},\"NaN\")", "fail #VALUE! SORT: sort_col out of range"},
+                      FormulaCase{"=SORT({2;1},\"x\")", "{1;2}"},
+                      FormulaCase{"=SORT({2;1},1,\"\")", "{2;1}"},
+                      FormulaCase{"=SORT()", "fail #VALUE! SORT: array required"},
+                      FormulaCase{"=SORT(SEQUENCE(4294967295,\"NaN\"))",
+                                  "fail #VALUE! SORT: sort_col out of range"},
+                      FormulaCase{"=SORT({3;\"NaN\"*1;1;\"nan\"+0;2})", "{1;2;3;NaN;NaN}"},
+                      FormulaCase{"=SORT({3;\"NaN\"*1;1;2},1,FALSE)", "{NaN;3;2;1}"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Unique, Functions,
-    ::testing::Values(
-        FormulaCase{"=UNIQUE({1;2;1;3;2})", "{1;2;3}"},
-        FormulaCase{"=UNIQUE({\"a\";\"A\";\"a\"})", "{'a';'A'}"},
-        FormulaCase{"=UNIQUE({1,2;1,3;1,2})", "{1,2;1,3}"},
-        FormulaCase{"=UNIQUE({0;-0;FALSE;\"0\"})", "{0;FALSE;'0'}"},
-        FormulaCase{"=UNIQUE(\"NaN\"*{1;1})", "{NaN;NaN}"},
-        FormulaCase{"=UNIQUE(A4:B5)", "{'x',#N/A;_,TRUE}"},
-        FormulaCase{"=UNIQUE(B4:C4)", "{#N/A,_}"},
-        FormulaCase{"=UNIQUE({1,2},9)", "{1,2}"},
-        FormulaCase{"=UNIQUE()", "fail #VALUE! UNIQUE: array required"},
-        FormulaCase{"=UNIQUE(SEQUENCE(4294967295,\"NaN\"))", "{1x0}"},
-        FormulaCase{"=UNIQUE(SEQUENCE(\"NaN\"))", "{0x1}"}));
+    ::testing::Values(FormulaCase{"=UNIQUE(\"NaN\"*{1;1})", "{NaN;NaN}"},
+                      FormulaCase{"=UNIQUE({1,2},9)", "{1,2}"},
+                      FormulaCase{"=UNIQUE()", "fail #VALUE! UNIQUE: array required"},
+                      FormulaCase{"=UNIQUE(SEQUENCE(4294967295,\"NaN\"))", "{1x0}"},
+                      FormulaCase{"=UNIQUE(SEQUENCE(\"NaN\"))", "{0x1}"}));
 
 TEST(Unique, ErrorsCountTheirKindAndMessagePresence) {
     auto row = [](FormulaError e) { return CellValue::error(std::move(e)); };

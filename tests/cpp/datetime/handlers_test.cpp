@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "core/registry.h"
+#include "function_test_support.h"
 
 namespace orvel::datetime {
 namespace {
@@ -13,19 +13,8 @@ using core::BinaryOpCode;
 using core::CellValue;
 using core::CompareOp;
 
-const core::Registry& registry() {
-    static const core::Registry r = [] {
-        core::Registry reg;
-        reg.register_type(std::make_shared<ZonedHandler>());
-        reg.register_type(std::make_shared<DateTimeHandler>());
-        reg.register_type(std::make_shared<DateHandler>());
-        reg.register_type(std::make_shared<TimeHandler>());
-        reg.register_type(std::make_shared<SpanHandler>());
-        reg.register_type(std::make_shared<TimeZoneHandler>());
-        return reg;
-    }();
-    return r;
-}
+// The six handlers in the order the package registers them.
+const core::Registry& registry() { return testing::package_registry(); }
 
 struct LiteralCase {
     std::string text;
@@ -47,19 +36,17 @@ TEST_P(Literals, FirstHandlerWhoseShapeAndParserAcceptTakesTheText) {
     EXPECT_EQ(value->custom_data(), c.payload) << c.text;
 }
 
+// tests/python/test_datetime.py reads more literals into typed values.
 INSTANTIATE_TEST_SUITE_P(
     Table, Literals,
     ::testing::Values(LiteralCase{"2024-06-15", "jdate", "2024-06-15"},
-                      LiteralCase{"2024-6-15", "", ""}, LiteralCase{"2024-02-30", "", ""},
+                      LiteralCase{"2024-6-15", "", ""},
                       LiteralCase{"2024-06-15T10:30", "jdatetime", "2024-06-15T10:30:00"},
                       LiteralCase{"2024-06-15 10:30", "", ""},
                       LiteralCase{"2024-06-15t10:30", "", ""},
                       LiteralCase{"12:30", "jtime", "12:30:00"}, LiteralCase{"9:30", "", ""},
-                      LiteralCase{"12:30:00.123456789", "jtime", "12:30:00.123456789"},
                       LiteralCase{"12:30:00.1234567890", "", ""}, LiteralCase{"1d", "jspan", "P1D"},
-                      LiteralCase{"P1D", "jspan", "P1D"}, LiteralCase{"1D", "", ""},
-                      LiteralCase{"5", "", ""}, LiteralCase{"-5", "", ""},
-                      LiteralCase{"1h 30m", "jspan", "PT1H30M"},
+                      LiteralCase{"P1D", "jspan", "P1D"}, LiteralCase{"1h 30m", "jspan", "PT1H30M"},
                       LiteralCase{"2024-01-15T09:30:00-05:00[America/New_York]", "jzoned",
                                   "2024-01-15T09:30:00-05:00[America/New_York]"},
                       LiteralCase{"2024-01-15T09:30:00[Mars/Base]", "", ""},
@@ -67,24 +54,12 @@ INSTANTIATE_TEST_SUITE_P(
                                   "2024-01-15T09:30:00+05:30[+05:30]"},
                       LiteralCase{"UTC", "", ""}, LiteralCase{"", "", ""}));
 
-CellValue jdate(std::string_view p) {
-    return CellValue::custom("jdate", p);
-}
-CellValue jtime(std::string_view p) {
-    return CellValue::custom("jtime", p);
-}
-CellValue jdatetime(std::string_view p) {
-    return CellValue::custom("jdatetime", p);
-}
-CellValue jzoned(std::string_view p) {
-    return CellValue::custom("jzoned", p);
-}
-CellValue jspan(std::string_view p) {
-    return CellValue::custom("jspan", p);
-}
-CellValue jtz(std::string_view p) {
-    return CellValue::custom("jtimezone", p);
-}
+CellValue jdate(std::string_view p) { return CellValue::custom("jdate", p); }
+CellValue jtime(std::string_view p) { return CellValue::custom("jtime", p); }
+CellValue jdatetime(std::string_view p) { return CellValue::custom("jdatetime", p); }
+CellValue jzoned(std::string_view p) { return CellValue::custom("jzoned", p); }
+CellValue jspan(std::string_view p) { return CellValue::custom("jspan", p); }
+CellValue jtz(std::string_view p) { return CellValue::custom("jtimezone", p); }
 
 // The first handler that answers, in registration order, the way the engine asks.
 core::BinaryOpAnswer op(BinaryOpCode code, const CellValue& a, const CellValue& b) {
@@ -123,9 +98,6 @@ TEST_P(Operators, AnswerOnlyTheListedOperandKinds) {
     EXPECT_EQ(result_text(op(c.code, c.left, c.right)), c.expected) << c.name;
 }
 
-const std::string kTimeCalendarPlus =
-    "error: #VALUE! jtime + jspan: span has calendar units (years/months/weeks/days), which time "
-    "has no anchor for";
 const std::string kTimeCalendarMinus =
     "error: #VALUE! jtime - jspan: span has calendar units (years/months/weeks/days), which time "
     "has no anchor for";
@@ -133,31 +105,21 @@ const std::string kWhole =
     "error: #VALUE! span * value: scalar must be a whole number (fractional scaling not supported "
     "in v1)";
 
+// formula_test.cpp adds dates and spans, subtracts dates and scales spans through the engine.
 INSTANTIATE_TEST_SUITE_P(
     Table, Operators,
     ::testing::Values(
-        OpCase{"date+span", BinaryOpCode::Add, jdate("2024-01-31"), jspan("P1M"),
-               "jdate 2024-02-29"},
         OpCase{"span+date", BinaryOpCode::Add, jspan("P1M"), jdate("2024-01-31"),
                "jdate 2024-02-29"},
         OpCase{"date-span", BinaryOpCode::Sub, jdate("2024-03-31"), jspan("P1M"),
                "jdate 2024-02-29"},
-        OpCase{"date-date", BinaryOpCode::Sub, jdate("2024-03-01"), jdate("2024-01-01"),
-               "jspan P60D"},
-        OpCase{"date-date reversed", BinaryOpCode::Sub, jdate("2024-01-01"), jdate("2024-03-01"),
-               "jspan -P60D"},
-        OpCase{"date-date equal", BinaryOpCode::Sub, jdate("2024-01-01"), jdate("2024-01-01"),
-               "jspan PT0S"},
         OpCase{"date+date", BinaryOpCode::Add, jdate("2024-01-01"), jdate("2024-01-01"),
                "<not handled>"},
         OpCase{"span-date", BinaryOpCode::Sub, jspan("P1D"), jdate("2024-01-01"), "<not handled>"},
         OpCase{"date-datetime", BinaryOpCode::Sub, jdate("2024-01-01"),
                jdatetime("2024-01-01T00:00:00"), "<not handled>"},
-        OpCase{"time+span wraps", BinaryOpCode::Add, jtime("23:30:00"), jspan("PT1H"),
-               "jtime 00:30:00"},
         OpCase{"time-span wraps", BinaryOpCode::Sub, jtime("01:00:00"), jspan("PT2H"),
                "jtime 23:00:00"},
-        OpCase{"time+days", BinaryOpCode::Add, jtime("23:30:00"), jspan("P1D"), kTimeCalendarPlus},
         OpCase{"time-days", BinaryOpCode::Sub, jtime("23:30:00"), jspan("P1D"), kTimeCalendarMinus},
         OpCase{"time-time", BinaryOpCode::Sub, jtime("10:30:00"), jtime("09:00:00"),
                "jspan PT1H30M"},
@@ -175,14 +137,10 @@ INSTANTIATE_TEST_SUITE_P(
                jzoned("2024-01-01T00:00:00+00:00[UTC]"), "jspan PT48H"},
         OpCase{"span+span", BinaryOpCode::Add, jspan("PT1H"), jspan("PT90M"), "jspan PT2H30M"},
         OpCase{"span-span", BinaryOpCode::Sub, jspan("P1M"), jspan("P1D"), "jspan P30D"},
-        OpCase{"span*2.5", BinaryOpCode::Mul, jspan("P1D"), CellValue::number(2.5), kWhole},
         OpCase{"span*TRUE", BinaryOpCode::Mul, jspan("P1D"), CellValue::boolean(true), "jspan P1D"},
-        OpCase{"span*0", BinaryOpCode::Mul, jspan("P1D"), CellValue::number(0), "jspan PT0S"},
         OpCase{"-2*span", BinaryOpCode::Mul, CellValue::number(-2), jspan("P1D"), "jspan -P2D"},
         OpCase{"span*text", BinaryOpCode::Mul, jspan("P1D"), CellValue::text("3"), "jspan P3D"},
         OpCase{"span*empty", BinaryOpCode::Mul, jspan("P1D"), CellValue(),
-               "error: #VALUE! span * value: scalar must be a number"},
-        OpCase{"span*date", BinaryOpCode::Mul, jspan("P1D"), jdate("2024-01-01"),
                "error: #VALUE! span * value: scalar must be a number"},
         OpCase{"span*inf", BinaryOpCode::Mul, jspan("P1D"), CellValue::number(1.0 / 0.0), kWhole},
         OpCase{"span*2^63", BinaryOpCode::Mul, jspan("P1D"),
@@ -196,7 +154,6 @@ INSTANTIATE_TEST_SUITE_P(
         OpCase{"span+number", BinaryOpCode::Add, jspan("P1D"), CellValue::number(5),
                "<not handled>"},
         OpCase{"date/span", BinaryOpCode::Div, jdate("2024-01-01"), jspan("P1D"), "<not handled>"},
-        OpCase{"tz+span", BinaryOpCode::Add, jtz("UTC"), jspan("P1D"), "<not handled>"},
         OpCase{"tz*span", BinaryOpCode::Mul, jtz("UTC"), jspan("P1D"),
                "error: #VALUE! span * value: scalar must be a number"},
         OpCase{"bad payload", BinaryOpCode::Add, jdate("2024-02-30"), jspan("P1D"),
@@ -233,8 +190,6 @@ TEST(Comparisons, OrderEachKindByItsValue) {
 TEST(Display, ShowsEachKindItsOwnWay) {
     EXPECT_EQ(registry().render(jdatetime("2024-06-15T09:30:00")), "2024-06-15 09:30:00");
     EXPECT_EQ(registry().render(jdatetime("garbageTx")), "garbage x");
-    EXPECT_EQ(registry().render(jspan("-PT2H")), "2h ago");
-    EXPECT_EQ(registry().render(jspan("P1Y2M3DT4H5M6.5S")), "1y 2mo 3d 4h 5m 6s 500ms");
     EXPECT_EQ(registry().render(jspan("nonsense")), "nonsense");
     EXPECT_EQ(registry().render(jzoned("2024-01-15T09:30:00.75-05:00[America/New_York]")),
               "2024-01-15 09:30:00 EST");
@@ -269,7 +224,6 @@ TEST(ParseWith, ReadsByFormatOrGivesNothing) {
     };
     EXPECT_EQ(with("jdate", "05/03/2024", "%d/%m/%Y"), "2024-03-05");
     EXPECT_EQ(with("jdate", "4/2", "%d/%m"), "<none>");
-    EXPECT_EQ(with("jdate", "Tue 05/03/2024", "%a %d/%m/%Y"), "2024-03-05");
     EXPECT_EQ(with("jdate", "Mon 05/03/2024", "%a %d/%m/%Y"), "<none>");
     EXPECT_EQ(with("jdate", "2024-06-15", ""), "2024-06-15");
     EXPECT_EQ(with("jdate", "2024-6-15", ""), "<none>");
@@ -279,11 +233,8 @@ TEST(ParseWith, ReadsByFormatOrGivesNothing) {
               "2024-03-10T03:30:00-04:00[America/New_York]");
     EXPECT_EQ(with("jzoned", "2024-11-03 01:30 -0500 America/New_York", "%Y-%m-%d %H:%M %z %Q"),
               "2024-11-03T01:30:00-05:00[America/New_York]");
-    EXPECT_EQ(with("jzoned", "2024-11-03 01:30 -0300 America/New_York", "%Y-%m-%d %H:%M %z %Q"),
-              "<none>");
     EXPECT_EQ(with("jzoned", "2024-06-15 12:00 +0530", "%Y-%m-%d %H:%M %z"),
               "2024-06-15T12:00:00+05:30[+05:30]");
-    EXPECT_EQ(with("jzoned", "2024-06-15 12:00", "%Y-%m-%d %H:%M"), "<none>");
     EXPECT_EQ(with("jspan", "1d", "%Y"), "P1D");
     EXPECT_EQ(with("jtimezone", "UTC", ""), "<none>");
 }

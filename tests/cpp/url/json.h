@@ -2,9 +2,9 @@
 // numbers (kept as their text). Throws std::runtime_error on malformed input.
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -116,23 +116,19 @@ private:
 
     std::uint32_t hex4() {
         std::uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) {
-            char c = next();
-            value <<= 4;
-            if (c >= '0' && c <= '9')
-                value |= static_cast<std::uint32_t>(c - '0');
-            else if (c >= 'a' && c <= 'f')
-                value |= static_cast<std::uint32_t>(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F')
-                value |= static_cast<std::uint32_t>(c - 'A' + 10);
-            else
-                fail("bad \\u escape");
+        const std::string_view digits = in_.substr(pos_, 4);
+        auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+        if (digits.size() != 4 || error != std::errc() || end != digits.data() + 4) {
+            fail("bad \\u escape");
         }
+        pos_ += 4;
         return value;
     }
 
     // After the opening quote, up to and including the closing one.
     std::string string_body() {
+        static constexpr std::string_view kEscaped = "\"\\/bfnrt", kMeant = "\"\\/\b\f\n\r\t";
         std::string out;
         for (;;) {
             char c = next();
@@ -142,47 +138,22 @@ private:
                 continue;
             }
             char e = next();
-            switch (e) {
-                case '"':
-                    out.push_back('"');
-                    break;
-                case '\\':
-                    out.push_back('\\');
-                    break;
-                case '/':
-                    out.push_back('/');
-                    break;
-                case 'b':
-                    out.push_back('\b');
-                    break;
-                case 'f':
-                    out.push_back('\f');
-                    break;
-                case 'n':
-                    out.push_back('\n');
-                    break;
-                case 'r':
-                    out.push_back('\r');
-                    break;
-                case 't':
-                    out.push_back('\t');
-                    break;
-                case 'u': {
-                    std::uint32_t cp = hex4();
-                    if (cp >= 0xD800 && cp <= 0xDBFF && in_.substr(pos_, 2) == "\\u") {
-                        pos_ += 2;
-                        std::uint32_t low = hex4();
-                        if (low < 0xDC00 || low > 0xDFFF) fail("unpaired surrogate");
-                        cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-                    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-                        fail("unpaired surrogate");
-                    }
-                    append_code_point(out, cp);
-                    break;
-                }
-                default:
-                    fail("bad escape");
+            if (e != 'u') {
+                const std::size_t at = kEscaped.find(e);
+                if (at == std::string_view::npos) fail("bad escape");
+                out.push_back(kMeant[at]);
+                continue;
             }
+            std::uint32_t cp = hex4();
+            if (cp >= 0xD800 && cp <= 0xDBFF && in_.substr(pos_, 2) == "\\u") {
+                pos_ += 2;
+                std::uint32_t low = hex4();
+                if (low < 0xDC00 || low > 0xDFFF) fail("unpaired surrogate");
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+            } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+                fail("unpaired surrogate");
+            }
+            append_code_point(out, cp);
         }
     }
 

@@ -1,8 +1,9 @@
+// The C++ side of registration; a second registration and a taken name are pinned where
+// a sheet registers the package (tests/python/test_url.py).
 #include "url/register.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,43 +22,10 @@ std::vector<std::string> names_of(const core::Registry& registry) {
     return names;
 }
 
-class NamedFunction final : public core::CustomFunction {
-public:
-    explicit NamedFunction(std::string name) : name_(std::move(name)) {}
-    std::string_view name() const override { return name_; }
-    core::Expected<core::CellValue, std::string> call(
-        std::span<const core::CellValue>) const override {
-        return core::CellValue::number(0);
-    }
-
-private:
-    std::string name_;
-};
-
 TEST(UrlRegistration, RegistersTheTwelveFunctionsInTableOrder) {
     core::Registry registry;
     EXPECT_FALSE(register_url_functions(registry).has_value());
     EXPECT_EQ(names_of(registry), kTableOrder);
-}
-
-TEST(UrlRegistration, ASecondRegistrationOnASheetFailsAtTheFirstNameAndChangesNothing) {
-    core::Registry sheet;
-    ASSERT_FALSE(register_on_sheet(sheet).has_value());
-    auto error = register_on_sheet(sheet);
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->kind, core::RegistryError::Kind::FunctionNameCollision);
-    EXPECT_EQ(error->display(), "custom function name collides with existing: URL_SCHEME");
-    EXPECT_EQ(names_of(sheet), kTableOrder);
-}
-
-TEST(UrlRegistration, ACollisionKeepsTheFunctionsBeforeItAndOffersNoneAfter) {
-    core::Registry sheet;
-    ASSERT_FALSE(sheet.register_function(std::make_shared<NamedFunction>("url_path")));
-    auto error = register_on_sheet(sheet);
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->display(), "custom function name collides with existing: URL_PATH");
-    EXPECT_EQ(names_of(sheet),
-              (std::vector<std::string>{"url_path", "URL_SCHEME", "URL_HOST", "URL_PORT"}));
 }
 
 // Any target with the registry's register_function works, as the engine's sheet will.
