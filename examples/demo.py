@@ -1,4 +1,5 @@
-"""A short tour of orvel: formulas, a spill, a name, a pin, a Python function, typed reads."""
+"""A short tour of orvel: formulas, a spill, a name, a pin, a Python function, typed reads,
+and the date-and-time and URL packages."""
 
 import orvel
 
@@ -47,6 +48,32 @@ def main():
     show("complete('=SE', 3)", [item["label"] for item in sheet.complete("=SE", 3)["items"]])
     show("adjust_refs_for_insertion('=A1+B2', rows=[0])",
          orvel.adjust_refs_for_insertion("=A1+B2", inserted_rows=[0]))
+
+    packages()
+
+
+def packages():
+    """The date-and-time and URL packages switch on per sheet."""
+    sheet = orvel.Sheet()
+    sheet.register_datetime()
+    sheet.register_url()
+    sheet.set_cells([
+        ("A1", "=DATE(2024, 1, 31)"),
+        ("A2", "=DATEADD(A1, MONTHS(1))"),
+        ("A3", '=ZONED(DATETIME(2024, 3, 10, 12, 0, 0), "America/New_York")'),
+        ("A4", '=FORMAT(A3, "%A %d %B %Y, %H:%M %Z")'),
+        ("B1", '="https://example.com/search?q=formula+engine&page=2"'),
+        ("B2", "=URL_HOST(B1)"),
+        ("B3", '=URL_PARAM(B1, "q")'),
+        ("B4", '=URL_JOIN(B1, "../docs/index.html")'),
+    ])
+    show("A2 one month after 2024-01-31", sheet.get("A2"))
+    show("A2 typed", sheet.get_typed("A2"))
+    show("A3 noon in New York", sheet.get("A3"))
+    show("A4 formatted", sheet.get("A4"))
+    show("B2 host", sheet.get("B2"))
+    show("B3 parameter q", sheet.get("B3"))
+    show("B4 joined", sheet.get("B4"))
 
 
 if __name__ == "__main__":
