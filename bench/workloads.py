@@ -286,3 +286,25 @@ WORKLOADS = {
     "W4": ("spills", spills, ["load", "block", "clear"]),
     "W5": ("editor services", editor_services, ["tokens", "insert row"]),
 }
+
+ENGINES = ["orvel", "formualizer", "ironcalc", "ixion", "pycel", "formulas"]
+NATIVE = ["orvel", "formualizer", "ironcalc", "ixion"]
+
+# (workload, N, engines). The native engines run the full sizes; the pure-Python
+# engines run smaller sizes where the full ones would take minutes a run, and orvel runs every size
+# that any engine runs so that each ratio compares equal work.
+PLAN = [
+    ("W1", 100_000, NATIVE),
+    ("W1", 10_000, ["orvel", "pycel"]),
+    ("W1", 2_000, ["orvel", "formulas"]),
+    ("W2", 10_000, NATIVE + ["pycel"]),
+    ("W2", 100_000, NATIVE + ["pycel"]),
+    ("W2", 2_000, ["orvel", "formulas"]),
+    ("W3", 2_000, ENGINES),
+    ("W3", 5_000, ENGINES),
+    ("W4", 100_000, NATIVE),
+    ("W4", 10_000, ["orvel", "formualizer", "pycel"]),
+    ("W4", 2_000, ["orvel", "formulas"]),
+    ("W5", 100_000, NATIVE + ["pycel"]),
+    ("W5", 2_000, ["orvel", "formulas"]),
+]
