@@ -97,6 +97,17 @@ TEST(Spills, RecordsRegionsAndOwners) {
     EXPECT_EQ(sheet.spill_array("C3"), nullptr);
 }
 
+TEST(Spills, BlockedByTextInputAndByASpillPlacedEarlierInThePass) {
+    Sheet sheet;
+    write(
+        sheet,
+        {{"A2", "=SEQUENCE(1,3)"}, {"B1", "=SEQUENCE(2)"}, {"C5", "x"}, {"A5", "=SEQUENCE(1,3)"}});
+    EXPECT_EQ(read(sheet, "A2 B2 C2 B1 A5 B5 C5"),
+              "A2=1 B2=2 C2=3 B1=#SPILL! A5=#SPILL! B5=_ C5=x");
+    EXPECT_EQ(sheet.owner_of("B2"), "A2");
+    EXPECT_EQ(region(sheet, "B1"), "none");
+}
+
 TEST(Spills, SheetEdgeBlocksSpillsPastTheLastRowOrColumn) {
     Sheet sheet;
     write(sheet, {{"A4294967295", "=SEQUENCE(2)"},
