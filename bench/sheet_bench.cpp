@@ -3,6 +3,8 @@
 //   W2  a chain A1 = 1, A_i =A{i-1}+1 over 100000 cells
 //   W3  running totals A_i = i, B_i =SUM($A$1:A_i), 5000 rows (12.5 million cells read)
 //   W4  A1 =SEQUENCE(100000), B1 =A1#*2, C1 =SUM(B1#); B50000 blocked and unblocked in turn
+//   W5  names built from each other: N_0 =SUM(SEQUENCE(100000)), N_k =N_{k-1}+N_{k-1} for k up
+//       to the depth argument, A1 =N_depth; B1 edited (2^depth uses of N_0 once expanded)
 // Each iteration is one set_cells call, which ends in the recalculation. The "FormulaEdit"
 // variants change a formula instead of a number, so the ordering is built again.
 #include <benchmark/benchmark.h>
@@ -73,6 +75,18 @@ Sheet w4() {
     return sheet;
 }
 
+Sheet w5(int depth) {
+    Sheet sheet;
+    sheet.set_name("N_0", "=SUM(SEQUENCE(100000))");
+    for (int k = 1; k <= depth; ++k) {
+        sheet.set_name("N_" + n(k), "=N_" + n(k - 1) + "+N_" + n(k - 1));
+    }
+    Inputs in;
+    in.add("A1", "=N_" + n(depth));
+    in.write_to(sheet);
+    return sheet;
+}
+
 // Alternates between two texts for one cell, one recalculation per iteration.
 void edit_loop(benchmark::State& state, Sheet& sheet, const char* cell, const char* first,
                const char* second) {
@@ -115,6 +129,11 @@ void BM_W4_BlockUnblock(benchmark::State& state) {
     edit_loop(state, sheet, "B50000", "", "x");
 }
 
+void BM_W5_SharedNamesEdit(benchmark::State& state) {
+    Sheet sheet = w5(static_cast<int>(state.range(0)));
+    edit_loop(state, sheet, "B1", "2", "1");
+}
+
 }  // namespace
 
 BENCHMARK(BM_W1_NumberEdit)->Unit(benchmark::kMillisecond);
@@ -123,3 +142,4 @@ BENCHMARK(BM_W2_NumberEdit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_W3_NumberEdit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_W3_FormulaEdit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_W4_BlockUnblock)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_W5_SharedNamesEdit)->Arg(8)->Arg(12)->Arg(17)->Unit(benchmark::kMillisecond);

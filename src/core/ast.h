@@ -52,12 +52,15 @@ inline constexpr std::uint8_t kNotBuiltin = 0xFE;
 //   ArrayLiteral rows x cols elements in children, row-major
 //   Compare      compare; children = {left, right}
 // Column numbers are 1-based and saturate at UINT32_MAX.
+// `shared` marks the root of a definition substituted for a name: the same node stands at every
+// use of the name, so walks that meet it again may reuse what they found the first time.
 struct AstNode {
     NodeKind kind = NodeKind::Number;
     char op = 0;
     CompareOp compare = CompareOp::Eq;
     bool boolean = false;
     std::uint8_t builtin = kBuiltinUnresolved;
+    bool shared = false;
     std::uint32_t row = 0;
     std::uint32_t row2 = 0;
     std::uint32_t col = 0;

@@ -42,9 +42,12 @@ void DependencyCollector::collect(const AstNode* root, std::uint32_t stamp, std:
     formulas_ = &formulas;
     stamp_ = stamp;
     stack_.assign(1, root);
+    // A shared subtree reads the same cells at every use: its first visit lists them all.
+    if (!shared_seen_.empty()) shared_seen_.clear();
     while (!stack_.empty()) {
         const AstNode* node = stack_.back();
         stack_.pop_back();
+        if (node->shared && !shared_seen_.insert(node).second) continue;
         visit(node);
         for (std::size_t i = node->child_count; i > 0; --i) {
             stack_.push_back(node->child_list[i - 1]);

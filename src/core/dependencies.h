@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <unordered_set>
 #include <vector>
 
 #include "core/ast.h"
@@ -53,6 +54,7 @@ private:
     bool used_redirects_ = false;
     std::vector<std::uint32_t> seen_;  // per cell: the stamp of the formula that listed it
     std::vector<const AstNode*> stack_;
+    std::unordered_set<const AstNode*> shared_seen_;  // shared subtrees met in this formula
     std::vector<Entry> index_;  // sorted; built on the first large range
     bool index_built_ = false;
     std::uint32_t* latest_ = nullptr;

@@ -5,6 +5,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/dispatch.h"
@@ -60,6 +61,10 @@ bool fits_pending(std::size_t pending, std::size_t bytes) noexcept {
     return bytes <= kMaxPendingBytes - std::min(pending, kMaxPendingBytes);
 }
 
+// Results of shared subtrees kept for reuse within one evaluation hold at most this many bytes
+// (estimated as for pending values); past it, later uses evaluate their subtree again.
+constexpr std::size_t kMaxReusedBytes = kMaxPendingBytes;
+
 // What the walk reads besides the tree.
 struct Context {
     const CellLookup& lookup;
@@ -87,16 +92,33 @@ struct EvalScratch::Stacks {
         CellValue value;
         std::size_t bytes;
     };
+    // A shared subtree under evaluation: the state to compare and restore when it ends.
+    struct SharedFrame {
+        std::uint64_t calls_before;  // ObservableCalls::count() at its start
+        std::size_t pending_before;
+        std::size_t outer_peak;
+    };
+    // The result of a shared subtree, for its later uses in the same evaluation.
+    struct Reuse {
+        ArrayValue value;
+        std::size_t text;        // its Held::text
+        std::size_t peak_above;  // the most pending bytes its evaluation held above its start
+    };
     std::vector<Frame> frames;
     std::vector<ArrayValue> values;
     std::vector<Held> held;
     std::vector<Slot> slots;
+    std::vector<SharedFrame> shared_frames;
+    std::unordered_map<const AstNode*, Reuse> reuse;
 
     void clear() noexcept {
         frames.clear();
         values.clear();
         held.clear();
         slots.clear();
+        shared_frames.clear();
+        // Clearing an empty map would still sweep its buckets.
+        if (!reuse.empty()) reuse.clear();
     }
 };
 
@@ -110,6 +132,12 @@ namespace {
 // Evaluates a tree with explicit stacks instead of recursion, so that no tree, however deep,
 // can exhaust the C stack. Children are evaluated left to right; their results wait on the
 // value stack until their parent combines them. The first failure ends the whole walk.
+//
+// A subtree marked `shared` (a definition standing for a name) is evaluated once and its result
+// reused at its later uses, unless its evaluation made an observable call (ObservableCalls),
+// which must then happen again at every use. A reuse gives exactly what evaluating again would
+// give: the same value, and the same failure when the pending values it held on the way would
+// no longer fit. Failures need no reuse: the first one ends the walk.
 class Walk {
 public:
     Walk(const Context& context, EvalScratch::Stacks& stacks)
@@ -138,6 +166,11 @@ private:
 
     bool push(ArrayValue value, std::size_t text_bytes);
     void pop_to(std::size_t count);
+    // Pushes the result of `node`, keeping it for reuse when the node is shared.
+    bool finish(const AstNode* node, ArrayValue value, std::size_t text_bytes);
+    void begin_shared();
+    void end_shared(const AstNode* node, const ArrayValue& value, std::size_t text_bytes);
+    bool reuse(const EvalScratch::Stacks::Reuse& kept);
 
     EvalScratch::Stacks& stacks_;
     const Context& context_;
@@ -145,6 +178,8 @@ private:
     std::vector<ArrayValue>& values_;
     std::vector<Held>& held_;
     std::size_t pending_bytes_ = 0;
+    std::size_t peak_bytes_ = 0;  // the most pending bytes since the innermost shared start
+    std::size_t reused_bytes_ = 0;
 };
 
 EvalResult Walk::run(const AstNode* root) {
@@ -153,11 +188,22 @@ EvalResult Walk::run(const AstNode* root) {
         Frame& frame = frames_.back();
         const AstNode* node = frame.node;
         if (frame.next_child == 0) {
+            if (node->shared) {
+                auto kept = stacks_.reuse.find(node);
+                if (kept != stacks_.reuse.end()) {
+                    if (!reuse(kept->second)) return unexpected(pending_limit_error());
+                    frames_.pop_back();
+                    continue;
+                }
+                begin_shared();
+            }
             if (is_leaf(node->kind)) {
                 EvalResult value = leaf(node);
                 if (!value) return value;
                 std::size_t text = node->kind == NodeKind::Text ? node->text.size() : 0;
-                if (!push(std::move(*value), text)) return unexpected(pending_limit_error());
+                if (!finish(node, std::move(*value), text)) {
+                    return unexpected(pending_limit_error());
+                }
                 frames_.pop_back();
                 continue;
             }
@@ -176,7 +222,7 @@ EvalResult Walk::run(const AstNode* root) {
         EvalResult result = combine(node, first_value, text_bytes);
         if (!result) return result;
         pop_to(first_value);
-        if (!push(std::move(*result), text_bytes)) return unexpected(pending_limit_error());
+        if (!finish(node, std::move(*result), text_bytes)) return unexpected(pending_limit_error());
         frames_.pop_back();
     }
     return std::move(values_.back());
@@ -289,9 +335,38 @@ bool Walk::push(ArrayValue value, std::size_t text_bytes) {
     const std::size_t bytes = value.size() * sizeof(CellValue) + text_bytes;
     if (!fits_pending(pending_bytes_, bytes)) return false;
     pending_bytes_ += bytes;
+    peak_bytes_ = std::max(peak_bytes_, pending_bytes_);
     values_.push_back(std::move(value));
     held_.push_back({bytes, text_bytes});
     return true;
+}
+
+bool Walk::finish(const AstNode* node, ArrayValue value, std::size_t text_bytes) {
+    if (node->shared) end_shared(node, value, text_bytes);
+    return push(std::move(value), text_bytes);
+}
+
+void Walk::begin_shared() {
+    stacks_.shared_frames.push_back({ObservableCalls::count(), pending_bytes_, peak_bytes_});
+    peak_bytes_ = pending_bytes_;
+}
+
+void Walk::end_shared(const AstNode* node, const ArrayValue& value, std::size_t text_bytes) {
+    const EvalScratch::Stacks::SharedFrame started = stacks_.shared_frames.back();
+    stacks_.shared_frames.pop_back();
+    const std::size_t peak_above = peak_bytes_ - started.pending_before;
+    peak_bytes_ = std::max(started.outer_peak, peak_bytes_);
+    if (ObservableCalls::count() != started.calls_before) return;
+    const std::size_t bytes = value.size() * sizeof(CellValue) + text_bytes;
+    if (bytes > kMaxReusedBytes - reused_bytes_) return;
+    reused_bytes_ += bytes;
+    stacks_.reuse.emplace(node, EvalScratch::Stacks::Reuse{value, text_bytes, peak_above});
+}
+
+bool Walk::reuse(const EvalScratch::Stacks::Reuse& kept) {
+    if (!fits_pending(pending_bytes_, kept.peak_above)) return false;
+    peak_bytes_ = std::max(peak_bytes_, pending_bytes_ + kept.peak_above);
+    return push(kept.value, kept.text);
 }
 
 void Walk::pop_to(std::size_t count) {

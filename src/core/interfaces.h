@@ -85,6 +85,20 @@ public:
     virtual Expected<CellValue, std::string> call(std::span<const CellValue> args) const = 0;
 };
 
+// Calls into extensions whose effects show outside the engine: the host's callbacks (how often
+// and in which order they run) and the clock. Each such call counts itself here, on the thread
+// that makes it. The evaluator reuses the result of a shared part of a formula only when its
+// evaluation made no such call, so these calls happen as often as the formula spells them out.
+// Calls of pure extensions are not counted and cost nothing.
+class ObservableCalls {
+public:
+    static void note() noexcept { ++count_; }
+    static std::uint64_t count() noexcept { return count_; }
+
+private:
+    static inline thread_local std::uint64_t count_ = 0;
+};
+
 // How the evaluator reads cells. References name cells by 1-based column and row; the id they
 // stand for is the column letters followed by the row ("B12"). A reference whose letters run
 // past the last column number (so the number saturates) is read by its id text instead.

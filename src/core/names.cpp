@@ -53,6 +53,24 @@ bool is_plain_decimal(std::string_view text) noexcept {
     return i == text.size();
 }
 
+// The root of a resolved definition as a node of its own marked `shared`, so that a tree which
+// uses the name several times may evaluate it once. Literals and references are cheap to read
+// again and stay unmarked.
+const AstNode* mark_shared(const AstNode* root, AstArena& arena) {
+    switch (root->kind) {
+        case NodeKind::BinaryOp:
+        case NodeKind::UnaryOp:
+        case NodeKind::Compare:
+        case NodeKind::FunctionCall:
+        case NodeKind::ArrayLiteral: break;
+        default: return root;
+    }
+    AstNode* marked = arena.new_node(root->kind);
+    *marked = *root;
+    marked->shared = true;
+    return marked;
+}
+
 std::uint64_t add_saturating(std::uint64_t a, std::uint64_t b) noexcept {
     return a > UINT64_MAX - b ? UINT64_MAX : a + b;
 }
@@ -142,6 +160,7 @@ Expected<NameResolver::Resolved, std::string> NameResolver::resolve_name(std::st
         entry.error = resolved.error();
         return resolved;
     }
+    resolved->node = mark_shared(resolved->node, arena_);
     entry.result = *resolved;
     return resolved;
 }

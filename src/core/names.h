@@ -31,7 +31,9 @@ Expected<Ast, std::string> parse_definition(std::string_view text);
 // Substitutes the definitions of one version of the name table, which must stay unchanged
 // while the resolver is used (the trees it made stay valid after). Each name is parsed and
 // resolved once, on first use, and its tree shared by every formula and every occurrence that
-// uses it, so definitions built from each other cost linear work. Resolution is bounded: a chain of
+// uses it, so definitions built from each other cost linear work. The root of each substituted
+// definition is marked `shared` (unless it is a literal or a reference), so that evaluation and
+// dependency collection can take it once per formula. Resolution is bounded: a chain of
 // names deeper than kMaxNameDepth, a tree nested deeper than kMaxExpandedDepth, or more than
 // kMaxExpandedNodes nodes brought in by names give kNameTooDeepText or kNameTooLargeText.
 class NameResolver {

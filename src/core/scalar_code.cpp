@@ -10,8 +10,8 @@ namespace orvel::core {
 
 namespace {
 
-// Longer formulas are left to the tree walk: trees that share subtrees (names used many times)
-// would otherwise flatten into code far larger than the trees themselves.
+// Longer formulas are left to the tree walk, and so are trees that use a shared subtree (a
+// name's definition) more than once: the walk evaluates it once, code would repeat it.
 constexpr std::size_t kMaxOpsPerFormula = std::size_t{1} << 16;
 
 // The instruction of a leaf, or false for a leaf that is not a single value. Texts are filled in
@@ -101,6 +101,7 @@ std::span<const ScalarOp> ScalarFlattener::flatten(const AstNode* root, AstArena
 bool ScalarFlattener::flatten_ops(const AstNode* root) {
     // Post-order with an explicit stack: operator chains may be 100000 deep.
     frames_.clear();
+    if (!shared_seen_.empty()) shared_seen_.clear();
     frames_.push_back({root, 0});
     std::size_t visited = 0;
     ScalarOp op;
@@ -111,6 +112,7 @@ bool ScalarFlattener::flatten_ops(const AstNode* root) {
             // Checked before the operands, so that a call over a large tree is given up at once.
             const bool fits = node->child_count == 0 ? leaf_op(node, op) : operator_op(node, op);
             if (!fits || ++visited > kMaxOpsPerFormula) return false;
+            if (node->shared && !shared_seen_.insert(node).second) return false;
             if (node->child_count == 0) {
                 if (has_text(op)) text_leaves_.push_back(node);
                 ops_.push_back(op);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "core/ast.h"
@@ -44,7 +45,8 @@ static_assert(sizeof(ScalarOp) == 16);
 class ScalarFlattener {
 public:
     // The code of a tree made only of numbers, texts, booleans, cell references, signs, the seven
-    // binary operators and comparisons, stored in `into`; empty code for any other tree.
+    // binary operators and comparisons, using no shared subtree twice, stored in `into`; empty
+    // code for any other tree.
     std::span<const ScalarOp> flatten(const AstNode* root, AstArena& into);
 
 private:
@@ -57,6 +59,7 @@ private:
     std::vector<Frame> frames_;
     std::vector<ScalarOp> ops_;
     std::vector<const AstNode*> text_leaves_;  // the leaf of each Text and CellById op, in order
+    std::unordered_set<const AstNode*> shared_seen_;  // shared subtrees met in this tree
 };
 
 // A copy of code into another arena (when a store is packed again).

@@ -25,11 +25,19 @@ std::optional<core::RegistryError> register_all(core::Registry& registry,
     return std::nullopt;
 }
 
+// Two readings of the clock may differ: each call is observable, never merged with another.
+template <FunctionBody body>
+Outcome clock_reading(Args args) {
+    core::ObservableCalls::note();
+    return body(args);
+}
+
 }  // namespace
 
 std::optional<core::RegistryError> register_date_functions(core::Registry& registry) {
-    return register_all(registry,
-                        {{"DATE", date_fn}, {"TODAY", today_fn}, {"PARSE_DATE", parse_date_fn}});
+    return register_all(registry, {{"DATE", date_fn},
+                                   {"TODAY", clock_reading<today_fn>},
+                                   {"PARSE_DATE", parse_date_fn}});
 }
 
 std::optional<core::RegistryError> register_span_functions(core::Registry& registry) {
@@ -64,8 +72,8 @@ std::optional<core::RegistryError> register_zoned_functions(core::Registry& regi
                                    {"PARSE_ZONED", parse_zoned_fn},
                                    {"IN_TZ", in_tz_fn},
                                    {"TO_UTC", to_utc_fn},
-                                   {"NOW", now_fn},
-                                   {"UTCNOW", utcnow_fn}});
+                                   {"NOW", clock_reading<now_fn>},
+                                   {"UTCNOW", clock_reading<utcnow_fn>}});
 }
 
 std::optional<core::RegistryError> register_accessors(core::Registry& registry) {

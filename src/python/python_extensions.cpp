@@ -17,10 +17,12 @@ namespace {
 thread_local int t_callback_depth = 0;
 
 // Holds the interpreter lock (re-entrantly) and one level of callback depth for one call into
-// Python. When the depth is exhausted, `entered()` is false and RecursionError is set.
+// Python. When the depth is exhausted, `entered()` is false and RecursionError is set. Every
+// call counts as observable: Python code may see how often it runs.
 class CallbackScope {
 public:
     CallbackScope() : gil_(PyGILState_Ensure()) {
+        core::ObservableCalls::note();
         ++t_callback_depth;
         if (t_callback_depth > core::kMaxCallbackDepth) {
             PyErr_SetString(PyExc_RecursionError,
@@ -153,7 +155,7 @@ std::shared_ptr<PyHandler> PyHandler::from_object(PyObject* handler) {
     PyObject* const names[kSlots] = {keys().parse_literal, keys().parse_with, keys().display,
                                      keys().edit_repr,     keys().binary_op,  keys().compare,
                                      keys().as_number};
-    for (int slot = 0; slot < kSlots; ++slot) {
+    for (std::size_t slot = 0; slot < kSlots; ++slot) {
         PyObject* attribute = PyObject_GetAttr(handler, names[slot]);
         if (attribute == nullptr) PyErr_Clear();
         out->slots_[slot] = attribute;
