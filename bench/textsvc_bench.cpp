@@ -1,6 +1,7 @@
 // The editor services over formula text on 100,000 typical formulas.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,35 @@ void BM_AdjustRefsForInsertion(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kFormulas);
 }
 BENCHMARK(BM_AdjustRefsForInsertion)->Unit(benchmark::kMillisecond);
+
+// A row deleted halfway down and column C: every formula has something to rewrite.
+void BM_AdjustRefsForDeletion(benchmark::State& state) {
+    const orvel::core::Deletion deleted{{2}, {kFormulas / 2}};
+    for (auto _ : state) {
+        for (const std::string& f : formulas()) {
+            auto text = orvel::core::adjust_refs_for_deletion(f, deleted);
+            benchmark::DoNotOptimize(text);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kFormulas);
+}
+BENCHMARK(BM_AdjustRefsForDeletion)->Unit(benchmark::kMillisecond);
+
+// 10,000 ranges whose ends both sit in one run of a million deleted columns: the cost of a
+// reference must not grow with the length of the run.
+void BM_AdjustRefsForLongDeletedRun(benchmark::State& state) {
+    constexpr int kRefs = 10000;
+    std::string formula = "=C1:D2";
+    for (int i = 1; i < kRefs; ++i) formula += "+C1:D2";
+    orvel::core::Deletion deleted;
+    for (std::uint32_t col = 2; col < 1000000; ++col) deleted.deleted_cols.push_back(col);
+    for (auto _ : state) {
+        auto text = orvel::core::adjust_refs_for_deletion(formula, deleted);
+        benchmark::DoNotOptimize(text);
+    }
+    state.SetItemsProcessed(state.iterations() * kRefs);
+}
+BENCHMARK(BM_AdjustRefsForLongDeletedRun)->Unit(benchmark::kMillisecond);
 
 void BM_ShiftFormulaRefs(benchmark::State& state) {
     for (auto _ : state) {

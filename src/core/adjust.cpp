@@ -47,23 +47,65 @@ public:
                                           sorted_.begin());
     }
 
-    // The first and last indices of [lo, hi] that survive the deletion, each lowered by the
-    // deleted indices below it; none when the whole interval is deleted.
+    // The first and last indices of the range that survive the deletion, each lowered by the
+    // deleted indices below it; none when the whole range is deleted. Needs distinct indices.
     std::optional<Interval> trim(Interval range) const noexcept {
         std::uint64_t first = range.first;
-        auto it = std::lower_bound(sorted_.begin(), sorted_.end(), range.first);
-        for (; it != sorted_.end() && *it == first; ++it) ++first;
+        const std::size_t at_first = position_of(range.first);
+        if (at_first < sorted_.size() && sorted_[at_first] == range.first) {
+            first = std::uint64_t{sorted_[run_last(at_first)]} + 1;
+        }
         if (first > range.last) return std::nullopt;
         std::uint64_t last = range.last;
-        auto rit = std::make_reverse_iterator(
-            std::upper_bound(sorted_.begin(), sorted_.end(), range.last));
-        for (; rit != sorted_.rend() && *rit == last; ++rit) --last;
+        const std::size_t at_last = position_of(range.last);
+        if (at_last < sorted_.size() && sorted_[at_last] == range.last) {
+            // `first` survives and lies below, so the run starts above it and above 0.
+            last = std::uint64_t{sorted_[run_first(at_last)]} - 1;
+        }
         const auto f = static_cast<std::uint32_t>(first), l = static_cast<std::uint32_t>(last);
         return Interval{static_cast<std::uint32_t>(f - count_below(f)),
                         static_cast<std::uint32_t>(l - count_below(l))};
     }
 
 private:
+    std::size_t position_of(std::uint32_t x) const noexcept {
+        return static_cast<std::size_t>(std::lower_bound(sorted_.begin(), sorted_.end(), x) -
+                                        sorted_.begin());
+    }
+
+    // Along distinct sorted indices, sorted_[i] - i never decreases, and it holds still exactly
+    // across a run of consecutive indices; so both ends of the run through `at` are found by
+    // binary search rather than by walking the run.
+    std::uint32_t gap(std::size_t i) const noexcept {
+        return sorted_[i] - static_cast<std::uint32_t>(i);
+    }
+    std::size_t run_last(std::size_t at) const noexcept {
+        const std::uint32_t key = gap(at);
+        std::size_t lo = at + 1, hi = sorted_.size();  // the first position past the run
+        while (lo < hi) {
+            const std::size_t mid = lo + (hi - lo) / 2;
+            if (gap(mid) == key) {
+                lo = mid + 1;
+            } else {
+                hi = mid;
+            }
+        }
+        return lo - 1;
+    }
+    std::size_t run_first(std::size_t at) const noexcept {
+        const std::uint32_t key = gap(at);
+        std::size_t lo = 0, hi = at;  // the first position of the run
+        while (lo < hi) {
+            const std::size_t mid = lo + (hi - lo) / 2;
+            if (gap(mid) == key) {
+                hi = mid;
+            } else {
+                lo = mid + 1;
+            }
+        }
+        return lo;
+    }
+
     std::vector<std::uint32_t> sorted_;
 };
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/functions.h"
+#include "core/unique_rows.h"
 
 namespace orvel::core {
 
@@ -70,13 +71,10 @@ bool rows_equal(const CellValue* a, const CellValue* b, std::uint32_t cols) noex
 
 }  // namespace
 
-ArrayResult fn_unique(std::span<const ArrayValue> args, const Registry&) {
-    if (args.empty()) return unexpected(FormulaError::value("UNIQUE: array required"));
-    const ArrayValue& array = args[0];
+ArrayValue unique_rows(const ArrayValue& array, std::uint64_t hash_bits) {
     const std::uint32_t rows = array.rows(), cols = array.cols();
     // Rows without cells are all equal: the first one stays. No loop over them.
     if (cols == 0) return ArrayValue(rows == 0 ? 0 : 1, 0, {});
-
     constexpr std::uint32_t kFree = UINT32_MAX;
     const std::size_t capacity = std::bit_ceil(std::size_t{rows} * 2 + 2);
     std::vector<std::uint32_t> slots(capacity, kFree);  // kept row indices
@@ -90,6 +88,7 @@ ArrayResult fn_unique(std::span<const ArrayValue> args, const Registry&) {
         if (!holds_nan(row, cols)) {
             std::uint64_t h = 0;
             for (std::uint32_t j = 0; j < cols; ++j) h = mix(h, hash_value(row[j]));
+            h &= hash_bits;
             row_hash[i] = h;
             std::size_t slot = h & (capacity - 1);
             while (slots[slot] != kFree) {
@@ -107,6 +106,11 @@ ArrayResult fn_unique(std::span<const ArrayValue> args, const Registry&) {
         out.insert(out.end(), row, row + cols);
     }
     return ArrayValue(kept, cols, std::move(out));
+}
+
+ArrayResult fn_unique(std::span<const ArrayValue> args, const Registry&) {
+    if (args.empty()) return unexpected(FormulaError::value("UNIQUE: array required"));
+    return unique_rows(args[0], kWholeRowHash);
 }
 
 }  // namespace orvel::core

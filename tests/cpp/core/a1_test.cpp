@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace orvel::core::a1 {
@@ -13,6 +14,8 @@ struct TextCase {
     std::string input;
     std::string expected;
 };
+
+void PrintTo(const TextCase& c, std::ostream* os) { *os << c.input; }
 
 std::string describe(const Position& p) {
     return "(" + std::to_string(p.row) + ", " + std::to_string(p.col) + ")";
@@ -28,6 +31,8 @@ std::string describe(const Expected<T, RangeParseError>& result) {
     return result ? describe(*result) : result.error().display();
 }
 
+const std::string kUnknownShape = "UnknownShape: input does not match any supported range form";
+
 class CellIdParsing : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(CellIdParsing, ReadsLooseInputOrNamesTheFault) {
@@ -40,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"  $b$12 ", "(11, 1)"}, TextCase{"a 1", "(0, 0)"},
         TextCase{"A\u00A01", "(0, 0)"},  // no-break space is white space
         TextCase{"B00012", "(11, 1)"}, TextCase{"A4294967295", "(4294967294, 0)"},
-        TextCase{"MWLQKWU1", "(0, 4294967294)"}, TextCase{"B0", "InvalidRow: \"0\""},
+        TextCase{"MWLQKWU1", "(0, 4294967294)"}, TextCase{"mwlqkwu1", "(0, 4294967294)"},
+        TextCase{"B0", "InvalidRow: \"0\""},
         TextCase{"A4294967296", "InvalidRow: \"4294967296\""},
         TextCase{"MWLQKWV1", "InvalidColumn: \"MWLQKWV\""},
         TextCase{"B", "UnknownShape: input does not match any supported range form"},
@@ -51,13 +57,21 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"", "Empty: range string is empty"}, TextCase{"$", "Empty: range string is empty"},
         TextCase{" $\t$ ", "Empty: range string is empty"}));
 
+// Both ends of each letter range, in either case, and the characters just outside them.
+INSTANTIATE_TEST_SUITE_P(
+    LetterBounds, CellIdParsing,
+    ::testing::Values(TextCase{"a9", "(8, 0)"}, TextCase{"z9", "(8, 25)"},
+                      TextCase{"Z9", "(8, 25)"}, TextCase{"zA1", "(0, 676)"},
+                      TextCase{"Az1", "(0, 51)"}, TextCase{"@1", kUnknownShape},
+                      TextCase{"[1", kUnknownShape}, TextCase{"`1", kUnknownShape},
+                      TextCase{"{1", kUnknownShape}, TextCase{"A/", kUnknownShape},
+                      TextCase{"A:", kUnknownShape}));
+
 class RangeParsing : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(RangeParsing, OrdersCornersAndKeepsTheNormalizedText) {
     EXPECT_EQ(describe(parse_range(GetParam().input)), GetParam().expected);
 }
-
-const std::string kUnknownShape = "UnknownShape: input does not match any supported range form";
 
 INSTANTIATE_TEST_SUITE_P(
     Table, RangeParsing,
@@ -78,6 +92,21 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"ZZZZZZZZ1:YYYYYYYY1", "InvalidColumn: \"ZZZZZZZZ\""},
                       TextCase{"A1:YYYYYYYY1", "InvalidColumn: \"YYYYYYYY\""},
                       TextCase{"ZZZZZZZZ:B5", "InvalidColumn: \"ZZZZZZZZ\""}));
+
+// Letters at both ends of the alphabet come out upper-cased in the normalized text.
+INSTANTIATE_TEST_SUITE_P(
+    LetterBounds, RangeParsing,
+    ::testing::Values(TextCase{"z1:az2", "(0, 25) end_col 51 end_row 1 Z1:AZ2"},
+                      TextCase{"a1:Za2", "(0, 0) end_col 676 end_row 1 A1:ZA2"},
+                      TextCase{"z:a", "(0, 0) end_col 25 end_row none Z:A"},
+                      TextCase{"Zz3:aA", "(2, 26) end_col 701 end_row none ZZ3:AA"},
+                      TextCase{"mwlqkwu4294967295:a1",
+                               "(0, 0) end_col 4294967294 end_row 4294967294 "
+                               "MWLQKWU4294967295:A1"},
+                      TextCase{"a1:mwlqkwv1", "InvalidColumn: \"MWLQKWV\""},
+                      TextCase{"A1:B4294967296", "InvalidRow: \"4294967296\""},
+                      TextCase{"`1:A1", kUnknownShape}, TextCase{"A1:{1", kUnknownShape},
+                      TextCase{"@:A", kUnknownShape}, TextCase{"A:[", kUnknownShape}));
 
 TEST(UnboundedRange, OpenDownwardRangesOnly) {
     EXPECT_TRUE(is_unbounded_range("A:C"));
@@ -103,7 +132,14 @@ TEST_P(ColumnLettersToIndex, BijectiveBase26FromZero) {
 INSTANTIATE_TEST_SUITE_P(
     Table, ColumnLettersToIndex,
     ::testing::Values(ColumnCase{"A", "0"}, ColumnCase{"Z", "25"}, ColumnCase{"aa", "26"},
-                      ColumnCase{"az", "51"}, ColumnCase{"XFD", "16383"},
+                      ColumnCase{"az", "51"}, ColumnCase{"a", "0"}, ColumnCase{"z", "25"},
+                      ColumnCase{"zZ", "701"}, ColumnCase{"XFD", "16383"},
+                      ColumnCase{"mwlqkwu", "4294967294"},
+                      ColumnCase{"mwlqkwv", "InvalidColumn: \"mwlqkwv\""},
+                      ColumnCase{"@", "InvalidColumn: \"@\""},
+                      ColumnCase{"[", "InvalidColumn: \"[\""},
+                      ColumnCase{"`", "InvalidColumn: \"`\""},
+                      ColumnCase{"A{", "InvalidColumn: \"A{\""},
                       ColumnCase{"MWLQKWU", "4294967294"},
                       ColumnCase{"MWLQKWV", "InvalidColumn: \"MWLQKWV\""},
                       ColumnCase{"A1", "InvalidColumn: \"A1\""},

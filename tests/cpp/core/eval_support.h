@@ -1,17 +1,23 @@
-// Helpers shared by the evaluator tests: a lookup over a few cells, a spill resolver, and a
-// compact typed rendering of results ("1" a number, "'1'" a text, "_" Empty, arrays as
-// {a,b;c,d}, an array without cells as {RxC}, a failure as "fail <display>").
+// Helpers shared by the evaluator tests: a lookup over a few cells, a spill resolver, a compact
+// typed rendering of results ("1" a number, "'1'" a text, "_" Empty, arrays as {a,b;c,d}, an
+// array without cells as {RxC}, a failure as "fail <display>"), and a check of one row both as a
+// tree and in a sheet cell, where formulas of single values run as flattened code.
 #pragma once
 
 #include <map>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 #include "core/eval.h"
 #include "core/number_text.h"
 #include "core/parser.h"
+#include "core/sheet.h"
 
 namespace orvel::core::testing {
 
@@ -42,6 +48,9 @@ public:
         auto it = by_id_.find(std::string(id));
         return it == by_id_.end() ? CellValue() : it->second;
     }
+    // Every cell set, by its id.
+    const std::map<std::string, CellValue>& cells_by_id() const noexcept { return by_id_; }
+
     mutable std::size_t reads = 0;
     mutable std::vector<std::string> ids_read;
 
@@ -108,6 +117,48 @@ inline std::string eval_formula(std::string_view formula, const CellLookup& look
 inline std::string eval_formula(std::string_view formula) {
     static const Registry registry;
     return eval_formula(formula, empty_lookup(), registry);
+}
+
+// The same formula in a sheet cell, the sheet holding `cells` as typed inputs and a copy of
+// `registry`: the rendering of
+// the cell's value, or of the whole array when the result spilled. Formulas of single values run
+// there as flattened code, the others as a tree. The cell sits far right of the cells the tables
+// use, and nothing refers to it.
+inline constexpr std::string_view kSheetFormulaCell = "ZZ1";
+
+inline std::string eval_in_sheet(std::string_view formula, const MapLookup& cells,
+                                 const Registry& registry) {
+    Sheet sheet(std::make_shared<Registry>(registry));
+    std::vector<CellInputChange> inputs;
+    for (const auto& [id, value] : cells.cells_by_id()) {
+        inputs.push_back({id, CellInput::typed(value)});
+    }
+    inputs.push_back({kSheetFormulaCell, CellInput::raw(std::string(formula))});
+    if (auto error = sheet.set_cells_typed(inputs)) return "sheet " + error->display();
+    if (const ArrayValue* spilled = sheet.spill_array(kSheetFormulaCell)) return typed(*spilled);
+    return typed(sheet.get(kSheetFormulaCell));
+}
+
+// What a sheet cell shows for a one-shot rendering: a failure is stored as its error value.
+inline std::string as_sheet_value(std::string_view one_shot) {
+    constexpr std::string_view kFail = "fail ";
+    if (one_shot.substr(0, kFail.size()) == kFail) one_shot.remove_prefix(kFail.size());
+    return std::string(one_shot);
+}
+
+// Checks a row on both paths: evaluation of the tree over `cells` (everything else Empty) with
+// `registry`, as one-shot evaluation does it, and a sheet holding `cells` and the formula.
+inline void expect_on_both_paths(const FormulaCase& row, const MapLookup& cells,
+                                 const Registry& registry) {
+    EXPECT_EQ(eval_formula(row.formula, cells, registry), row.expected)
+        << "one-shot: " << row.formula;
+    EXPECT_EQ(eval_in_sheet(row.formula, cells, registry), as_sheet_value(row.expected))
+        << "sheet cell: " << row.formula;
+}
+
+inline void expect_on_both_paths(const FormulaCase& row, const MapLookup& cells = MapLookup()) {
+    static const Registry registry;
+    expect_on_both_paths(row, cells, registry);
 }
 
 }  // namespace orvel::core::testing

@@ -18,28 +18,43 @@ using testing::MapLookup;
 using testing::MapResolver;
 using testing::typed;
 
-class OneShotTrees : public ::testing::TestWithParam<FormulaCase> {};
+// Rows checked both as a one-shot tree and in a sheet cell (see expect_on_both_paths).
+class EvaluationRules : public ::testing::TestWithParam<FormulaCase> {};
 
-TEST_P(OneShotTrees, EvaluateWithEmptyCellsAndDefaultBounds) {
+TEST_P(EvaluationRules, HoldInOneShotEvaluationAndInASheetCell) {
+    testing::expect_on_both_paths(GetParam());
+}
+
+// Rows that rest on what one-shot evaluation alone assumes: whole columns span rows 1..1000 and
+// whole rows columns A..Z (a sheet uses its used extent), and no name is defined (a sheet
+// replaces a formula naming an undefined name by "#NAME?" before evaluating any of it).
+class OneShotOnly : public ::testing::TestWithParam<FormulaCase> {};
+
+TEST_P(OneShotOnly, EvaluateWithEmptyCellsAndDefaultBounds) {
     EXPECT_EQ(eval_formula(GetParam().formula), GetParam().expected);
 }
 
 const FormulaCase kReferencesAndRanges[] = {
     {"=COUNT(A:A)+ROWS", "fail #NAME?"},
-    {"=A:DZ", "fail #SIZE! range exceeds 100000 cells"},
-    {"=1:3847", "fail #SIZE! range exceeds 100000 cells"},
-    {"=LEN(CONCAT(1:3846&\"x\"))", "99996"},
     {"=LEN(CONCAT(A1:A100000&\"x\"))", "100000"},
     {"=A1:A100001", "fail #SIZE! range exceeds 100000 cells"},
     {"=A0:A4294967295", "fail #SIZE! range exceeds 100000 cells"},
     {"=A1:ZZZZZZZZZ1", "fail #SIZE! range exceeds 100000 cells"},
     {"=ZZZZZZZZZ1:ZZZZZZZZZZ2", "{_;_}"}};
 
-INSTANTIATE_TEST_SUITE_P(ReferencesAndRanges, OneShotTrees,
+INSTANTIATE_TEST_SUITE_P(ReferencesAndRanges, EvaluationRules,
                          ::testing::ValuesIn(kReferencesAndRanges));
 
+const FormulaCase kWholeColumnsAndRows[] = {
+    {"=A:DZ", "fail #SIZE! range exceeds 100000 cells"},
+    {"=1:3847", "fail #SIZE! range exceeds 100000 cells"},
+    {"=LEN(CONCAT(1:3846&\"x\"))", "99996"}};
+
+INSTANTIATE_TEST_SUITE_P(WholeColumnsAndRows, OneShotOnly,
+                         ::testing::ValuesIn(kWholeColumnsAndRows));
+
 INSTANTIATE_TEST_SUITE_P(
-    ArrayLiterals, OneShotTrees,
+    ArrayLiterals, EvaluationRules,
     ::testing::Values(FormulaCase{"={1,2;3,4}", "{1,2;3,4}"}, FormulaCase{"={A1:B2}", "_"},
                       FormulaCase{"={{1,2},3}", "{1,3}"},
                       FormulaCase{"={SEQUENCE(\"NaN\"),\"a\"}", "{_,'a'}"},
@@ -47,13 +62,31 @@ INSTANTIATE_TEST_SUITE_P(
                       FormulaCase{"={XYZ,1/0}", "fail #NAME?"}));
 
 const FormulaCase kFailuresInOrder[] = {
-    {"=XYZ+1/0", "fail #NAME?"},         {"=1/0+XYZ", "fail #DIV/0!"},
-    {"=SUM(1/0,XYZ)", "fail #DIV/0!"},   {"=XYZ=1/0", "fail #NAME?"},
+    {"=XYZ+1/0", "fail #NAME?"},         {"=XYZ=1/0", "fail #NAME?"},
     {"=IF(TRUE,1,1/0)", "fail #DIV/0!"}, {"=SUM({1,2}/0)", "-0"},
-    {"=NOSUCH(1)", "fail #NAME?"}};
+    {"=NOSUCH(1)", "fail #NAME?"},       {"=1/0+2/0", "fail #DIV/0!"},
+    {"=\"a\"+1/0", "fail #DIV/0!"}};
 
-INSTANTIATE_TEST_SUITE_P(FailuresStopAtTheFirstInOrder, OneShotTrees,
+INSTANTIATE_TEST_SUITE_P(FailuresStopAtTheFirstInOrder, EvaluationRules,
                          ::testing::ValuesIn(kFailuresInOrder));
+
+const FormulaCase kFailuresBeforeAnUnknownName[] = {{"=1/0+XYZ", "fail #DIV/0!"},
+                                                    {"=SUM(1/0,XYZ)", "fail #DIV/0!"}};
+
+INSTANTIATE_TEST_SUITE_P(FailuresBeforeAnUnknownName, OneShotOnly,
+                         ::testing::ValuesIn(kFailuresBeforeAnUnknownName));
+
+// A1 holds the error value #N/A: read, it is a value, not a failure.
+TEST(EvaluationRules, CellErrorsAreValuesNotFailures) {
+    MapLookup lookup;
+    lookup.set("A1", CellValue::error(ErrorKind::NotAvailable));
+    const FormulaCase rows[] = {{"=A1", "#N/A"},
+                                {"=A1:A2", "{#N/A;_}"},
+                                {"=SUM(A1,2)", "2"},
+                                {"=A1+1", "'#N/A1'"},
+                                {"=-A1", "_"}};
+    for (const FormulaCase& row : rows) testing::expect_on_both_paths(row, lookup);
+}
 
 TEST(Evaluator, ReadsARangeRowByRowWhateverTheCornerOrder) {
     class Recording : public CellLookup {
@@ -71,15 +104,6 @@ TEST(Evaluator, ReadsARangeRowByRowWhateverTheCornerOrder) {
         EXPECT_EQ(eval_formula(formula, lookup, registry), "{_,_,_;_,_,_;_,_,_}");
         EXPECT_EQ(lookup.order, "A1 B1 C1 A2 B2 C2 A3 B3 C3 ") << formula;
     }
-}
-
-TEST(Evaluator, CellErrorsAreValuesNotFailures) {
-    MapLookup lookup;
-    lookup.set("A1", CellValue::error(ErrorKind::NotAvailable));
-    const Registry registry;
-    EXPECT_EQ(eval_formula("=A1", lookup, registry), "#N/A");
-    EXPECT_EQ(eval_formula("=A1:A2", lookup, registry), "{#N/A;_}");
-    EXPECT_EQ(eval_formula("=SUM(A1,2)", lookup, registry), "2");
 }
 
 TEST(Evaluator, LettersPastTheLastColumnAreReadByIdText) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "core/unique_rows.h"
 #include "core/value_rules.h"
 #include "eval_support.h"
 
@@ -34,8 +35,7 @@ const MapLookup& function_cells() {
 class Functions : public ::testing::TestWithParam<FormulaCase> {};
 
 TEST_P(Functions, GiveTheExpectedValueOrFailure) {
-    static const Registry registry;
-    EXPECT_EQ(eval_formula(GetParam().formula, function_cells(), registry), GetParam().expected);
+    testing::expect_on_both_paths(GetParam(), function_cells());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -187,6 +187,38 @@ TEST(Unique, KeepsFirstSeenOrderOverManyRows) {
     ASSERT_TRUE(result);
     ASSERT_EQ(result->rows(), 1000u);
     for (std::uint32_t i = 0; i < 1000; ++i) EXPECT_EQ(result->at(i, 0).as_double(), 999.0 - i);
+}
+
+// Rows whose hashes collide are still told apart by their values: with no hash bits every row
+// lands on the same hash, and the result must not change.
+TEST(Unique, RowsWithCollidingHashesAreComparedByValue) {
+    const CellValue n1 = CellValue::number(1), n2 = CellValue::number(2);
+    const CellValue nan = CellValue::number(std::nan(""));
+    struct Case {
+        ArrayValue array;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {ArrayValue(6, 1,
+                    {n1, n2, n1, CellValue::text("1"), CellValue::boolean(true), n2}),
+         "{1;2;'1';TRUE}"},
+        {ArrayValue(4, 2, {n1, n2, n2, n1, n1, n2, n2, n1}), "{1,2;2,1}"},
+        {ArrayValue(3, 1, {CellValue::number(-0.0), CellValue::number(0), n1}), "{-0;1}"},
+        {ArrayValue(4, 1,
+                    {CellValue::error(FormulaError::value("m")),
+                     CellValue::error(FormulaError::value("n")),
+                     CellValue::error(ErrorKind::NotAvailable),
+                     CellValue::error(FormulaError::value("m"))}),
+         "{#VALUE! m;#VALUE! n;#N/A}"},
+        {ArrayValue(3, 1, {nan, nan, n1}), "{NaN;NaN;1}"},
+        {ArrayValue(2, 1, {CellValue::custom("u", "a"), CellValue::custom("u", "b")}),
+         "{<u:a>;<u:b>}"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(testing::typed(unique_rows(c.array, 0)), c.expected);
+        EXPECT_EQ(testing::typed(unique_rows(c.array, 1)), c.expected);
+        EXPECT_EQ(testing::typed(unique_rows(c.array, kWholeRowHash)), c.expected);
+    }
 }
 
 TEST(Sort, NotANumberKeysStillSortEveryRowOnce) {
