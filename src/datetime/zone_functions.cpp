@@ -106,7 +106,8 @@ Outcome to_utc_fn(Args args) {
 
 Outcome now_fn(Args args) {
     if (!args.empty()) return fail("NOW: expected no args");
-    auto zoned = zoned_at(current_instant(), system_time_zone());
+    const Instant now = current_instant();
+    auto zoned = zoned_at(now, system_time_zone(now.seconds));
     if (!zoned) return fail_library(zoned.error());
     return pack_zoned(*zoned);
 }
@@ -120,7 +121,8 @@ Outcome utcnow_fn(Args args) {
 
 Outcome today_fn(Args args) {
     if (!args.empty()) return fail("TODAY: expected no args");
-    auto zoned = zoned_at(current_instant(), system_time_zone());
+    const Instant now = current_instant();
+    auto zoned = zoned_at(now, system_time_zone(now.seconds));
     if (!zoned) return fail_library(zoned.error());
     return pack_date(zoned->local.date);
 }

@@ -301,7 +301,7 @@ class TestSystemZone:
 
     @pytest.mark.parametrize(
         "tz",
-        ["../../../etc/passwd", "/etc/passwd", "/dev/zero", "Mars/Base", "EST5EDT,M3.2.0,M11.1.0"]
+        ["../../../etc/passwd", "/etc/passwd", "/dev/zero", "Mars/Base", "EST5EDT,M3.2.0"]
         + ["x" * 5000],
     )
     def test_an_unusable_tz_still_gives_the_current_instant(self, tz):
@@ -413,6 +413,19 @@ class TestLimits:
         assert calc(dt, f"={function}(A1)", -limit) == jspan("-" + template.format(limit))
         assert range_failure(calc(dt, f"={function}(A1)", limit + 1))
         assert range_failure(calc(dt, f"={function}(A1)", -limit - 1))
+
+    @pytest.mark.parametrize("function,template,limit", SPAN_UNIT_LIMITS)
+    def test_a_multiple_may_reach_each_units_limit_and_no_more(self, dt, function, template, limit):
+        factor = next(f for f in range(2, 100) if limit % f == 0)
+        part = limit // factor
+        assert calc(dt, f"={function}(A1)*B1", part, factor) == jspan(template.format(limit))
+        assert calc(dt, f"={function}(A1)*B1", -part, factor) == jspan("-" + template.format(limit))
+        # An operator hands the library's range message on as it is.
+        over = (part + 1) * factor
+        message = f"parameter '{function.lower()}' with value {{}} is not in the required range of "
+        message += f"-{limit}..={limit}"
+        assert calc(dt, f"={function}(A1)*B1", part + 1, factor) == message.format(over)
+        assert calc(dt, f"={function}(A1)*B1", -part - 1, factor) == message.format(-over)
 
 
 class TestArithmetic:

@@ -54,7 +54,13 @@ INSTANTIATE_TEST_SUITE_P(
                       SumCase{"P1D", "PT25H", "P2DT1H"}, SumCase{"P1M", "P1D", "P1M1D"},
                       SumCase{"P1M", "-P1D", "P30D"}, SumCase{"P1Y", "P13M", "P2Y1M"},
                       SumCase{"P1W", "P1D", "P1W1D"}, SumCase{"PT0S", "PT0S", "PT0S"},
-                      SumCase{"-PT1H", "PT30M", "-PT30M"}, SumCase{"PT1S", "PT0.5S", "PT1.5S"}));
+                      SumCase{"-PT1H", "PT30M", "-PT30M"}, SumCase{"PT1S", "PT0.5S", "PT1.5S"},
+                      // Sums that end on a whole year or a month short of one, either sign.
+                      SumCase{"P2Y", "-P3M", "P1Y9M"}, SumCase{"-P2Y", "P3M", "-P1Y9M"},
+                      SumCase{"P2Y", "-P12M", "P1Y"}, SumCase{"P1Y", "-P11M", "P1M"},
+                      SumCase{"P1Y", "-P1D", "P11M30D"}, SumCase{"P1Y", "-P365D", "PT0S"},
+                      SumCase{"P13M", "-P1M", "P12M"}, SumCase{"P1Y1M", "-P31D", "P1Y"},
+                      SumCase{"P14M", "-P31D", "P12M28D"}, SumCase{"P2Y", "-P1D", "P1Y11M30D"}));
 
 TEST(SpanRelative, ComparesElapsedTimeFromTheRelativeDate) {
     EXPECT_EQ(*span_compare(span("P1M"), span("P30D"), Date{2024, 2, 1}),
@@ -140,6 +146,45 @@ TEST(SpanValues, MultiplicationChecksEveryUnit) {
     EXPECT_TRUE(span("P1Y").checked_mul(INT64_MIN).error().is_range);
     EXPECT_TRUE(span("PT1S").checked_mul(INT64_MAX).error().is_range);
 }
+
+struct MultipleCase {
+    std::string span;
+    std::int64_t factor;
+    std::string product;  // the ISO text, or "range" for a range error
+};
+
+class SpanMultiples : public ::testing::TestWithParam<MultipleCase> {};
+
+TEST_P(SpanMultiples, MayReachEachUnitsLimitExactly) {
+    const auto& c = GetParam();
+    auto product = span(c.span).checked_mul(c.factor);
+    if (c.product == "range") {
+        ASSERT_FALSE(product.has_value()) << c.span << " * " << c.factor;
+        EXPECT_TRUE(product.error().is_range);
+        return;
+    }
+    ASSERT_TRUE(product.has_value()) << c.span << " * " << c.factor << ": "
+                                     << product.error().message;
+    EXPECT_EQ(iso(*product), c.product);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, SpanMultiples,
+    ::testing::Values(MultipleCase{"P9999Y", 2, "P19998Y"}, MultipleCase{"P9999Y", -2, "-P19998Y"},
+                      MultipleCase{"P6666Y", 3, "P19998Y"}, MultipleCase{"P6667Y", 3, "range"},
+                      MultipleCase{"P119988M", 2, "P239976M"},
+                      MultipleCase{"P119989M", 2, "range"},
+                      MultipleCase{"P149071W", 7, "P1043497W"},
+                      MultipleCase{"P149072W", 7, "range"},
+                      MultipleCase{"P3652242D", 2, "P7304484D"},
+                      MultipleCase{"P3652243D", 2, "range"},
+                      MultipleCase{"PT87653808H", 2, "PT175307616H"},
+                      MultipleCase{"PT87653809H", 2, "range"},
+                      MultipleCase{"PT5259228480M", 2, "PT10518456960M"},
+                      MultipleCase{"PT5259228481M", 2, "range"},
+                      MultipleCase{"PT315553708800S", 2, "PT631107417600S"},
+                      MultipleCase{"PT315553708801S", 2, "range"},
+                      MultipleCase{"-P9999Y", -2, "P19998Y"}, MultipleCase{"-P9999Y", 3, "range"}));
 
 TEST(SpanValues, SignRuleFollowsTheFirstNonZeroAndAnyNegative) {
     Span s;

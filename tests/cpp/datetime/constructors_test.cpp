@@ -16,6 +16,12 @@ const std::string kYearRange =
     "#VALUE! out of range: parameter 'years' with value 19999 is not in the required range of "
     "-19998..=19998";
 
+std::string out_of_range(std::string_view parameter, std::string_view value,
+                         std::string_view range) {
+    return "#VALUE! out of range: parameter '" + std::string(parameter) + "' with value " +
+           std::string(value) + " is not in the required range of " + std::string(range);
+}
+
 const CallCase kCases[] = {
     {"DATE", {N(2024), N(2), N(29)}, "jdate:2024-02-29"},
     {"DATE",
@@ -100,7 +106,95 @@ const CallCase kCases[] = {
      {T("2024-02-30")},
      "#VALUE! out of range: failed to parse \"2024-02-30\" as date: parameter 'day' with value 30 "
      "is not in the required range of 1..=29"},
-    {"PARSE_DATETIME", {T("2024-06-15T10:30")}, "jdatetime:2024-06-15T10:30:00"}};
+    {"PARSE_DATETIME", {T("2024-06-15T10:30")}, "jdatetime:2024-06-15T10:30:00"},
+    // A century with a two-digit year; a century alone; the two-digit year's pivot at 69.
+    {"PARSE_DATE", {T("20 24-06-17"), T("%C %y-%m-%d")}, "jdate:2024-06-17"},
+    {"PARSE_DATE", {T("19 24-06-17"), T("%C %y-%m-%d")}, "jdate:1924-06-17"},
+    {"PARSE_DATE", {T("20-06-17"), T("%C-%m-%d")}, "jdate:2000-06-17"},
+    {"PARSE_DATE", {T("68-06-17"), T("%y-%m-%d")}, "jdate:2068-06-17"},
+    {"PARSE_DATE", {T("69-06-17"), T("%y-%m-%d")}, "jdate:1969-06-17"},
+    // Each directive's range: the last value it takes and the first it refuses.
+    {"PARSE_DATE", {T("2023-365"), T("%Y-%j")}, "jdate:2023-12-31"},
+    {"PARSE_DATE", {T("2023-366"), T("%Y-%j")}, out_of_range("day-of-year", "366", "1..=365")},
+    {"PARSE_DATE", {T("2024-366"), T("%Y-%j")}, "jdate:2024-12-31"},
+    {"PARSE_DATE", {T("2024-367"), T("%Y-%j")}, out_of_range("day-of-year", "367", "1..=366")},
+    {"PARSE_DATE", {T("2024-000"), T("%Y-%j")}, out_of_range("day-of-year", "0", "1..=366")},
+    {"PARSE_DATE", {T("2024-13-01"), T("%Y-%m-%d")}, out_of_range("month", "13", "1..=12")},
+    {"PARSE_DATE", {T("2024-04-31"), T("%Y-%m-%d")}, out_of_range("day", "31", "1..=30")},
+    {"PARSE_DATE",
+     {T("-10000-01-01"), T("%5Y-%m-%d")},
+     out_of_range("year", "-10000", "-9999..=9999")},
+    {"PARSE_DATE", {T("-9999-01-01"), T("%Y-%m-%d")}, "jdate:-009999-01-01"},
+    {"PARSE_DATE", {T("2020 53 7"), T("%G %V %u")}, "jdate:2021-01-03"},
+    {"PARSE_DATE", {T("2020 54 7"), T("%G %V %u")}, out_of_range("week", "54", "1..=53")},
+    {"PARSE_DATE", {T("2024 53 1"), T("%G %V %u")}, out_of_range("week", "53", "1..=52")},
+    {"PARSE_DATE", {T("2024 1 7"), T("%G %V %u")}, "jdate:2024-01-07"},
+    {"PARSE_DATE", {T("2024 1 8"), T("%G %V %u")}, out_of_range("weekday", "8", "1..=7")},
+    {"PARSE_DATE", {T("2024 1 0"), T("%G %V %u")}, out_of_range("weekday", "0", "1..=7")},
+    {"PARSE_DATE", {T("2024 1 6"), T("%Y %U %w")}, "jdate:2024-01-13"},
+    {"PARSE_DATE", {T("2024 1 7"), T("%Y %U %w")}, out_of_range("weekday", "7", "0..=6")},
+    {"PARSE_DATE", {T("2024 53 2"), T("%Y %W %u")}, "jdate:2024-12-31"},
+    {"PARSE_DATE", {T("2024 52 6"), T("%Y %U %w")}, out_of_range("week", "52", "0..=53")},
+    {"PARSE_TIME", {T("23:59:59"), T("%H:%M:%S")}, "jtime:23:59:59"},
+    {"PARSE_TIME", {T("24:00"), T("%H:%M")}, out_of_range("hour", "24", "0..=23")},
+    {"PARSE_TIME", {T("23:60"), T("%H:%M")}, out_of_range("minute", "60", "0..=59")},
+    {"PARSE_TIME", {T("23:59:60"), T("%H:%M:%S")}, "jtime:23:59:59"},
+    {"PARSE_TIME", {T("23:59:61"), T("%H:%M:%S")}, out_of_range("second", "61", "0..=59")},
+    {"PARSE_TIME", {T("12 AM"), T("%I %p")}, "jtime:00:00:00"},
+    {"PARSE_TIME", {T("12 PM"), T("%I %p")}, "jtime:12:00:00"},
+    {"PARSE_TIME", {T("00 AM"), T("%I %p")}, out_of_range("hour", "0", "1..=12")},
+    {"PARSE_TIME", {T("13 PM"), T("%I %p")}, out_of_range("hour", "13", "1..=12")},
+    {"PARSE_TIME", {T("1:00:00.123456789"), T("%H:%M:%S.%f")}, "jtime:01:00:00.123456789"},
+    {"PARSE_TIME",
+     {T("1:00:00.1234567891"), T("%H:%M:%S.%f")},
+     "#VALUE! strptime parsing failed: %f failed: expected one to nine digits of fractional "
+     "seconds, but found \"1\""},
+    // Offsets up to 25:59:59; the instants whose date lies within the years at any offset.
+    {"PARSE_ZONED",
+     {T("2024-06-17 09:00 +2559"), T("%Y-%m-%d %H:%M %z")},
+     "jzoned:2024-06-17T09:00:00+25:59[+25:59]"},
+    {"PARSE_ZONED",
+     {T("2024-06-17 09:00 +2600"), T("%Y-%m-%d %H:%M %z")},
+     out_of_range("offset-hours", "26", "0..=25")},
+    {"PARSE_ZONED",
+     {T("2024-06-17 09:00 +2560"), T("%Y-%m-%d %H:%M %z")},
+     out_of_range("offset-minutes", "60", "0..=59")},
+    {"PARSE_ZONED",
+     {T("2024-06-17 09:00 -255960"), T("%Y-%m-%d %H:%M %z")},
+     out_of_range("offset-seconds", "60", "0..=59")},
+    {"PARSE_ZONED",
+     {T("253402207200 +0000"), T("%s %z")},
+     "jzoned:9999-12-30T22:00:00+00:00[UTC]"},
+    {"PARSE_ZONED",
+     {T("253402207201 +0000"), T("%s %z")},
+     out_of_range("unix_seconds", "253402207201", "-377705023201..=253402207200")},
+    {"PARSE_ZONED",
+     {T("-377705023201 +0000"), T("%s %z")},
+     "jzoned:-009999-01-02T01:59:59+00:00[UTC]"},
+    {"PARSE_ZONED",
+     {T("-377705023202 +0000"), T("%s %z")},
+     out_of_range("unix_seconds", "-377705023202", "-377705023201..=253402207200")},
+    // An offset's seconds may carry a fraction, after '.' or ','.
+    {"PARSE_ZONED",
+     {T("2024-06-17T09:00:00+00:00:00.5[UTC]")},
+     "jzoned:2024-06-17T09:00:00+00:00[UTC]"},
+    {"PARSE_ZONED",
+     {T("2024-06-17T09:00:00+00:00:00,5[UTC]")},
+     "jzoned:2024-06-17T09:00:00+00:00[UTC]"},
+    {"PARSE_ZONED",
+     {T("2024-06-17T09:00:00+000000,5[UTC]")},
+     "jzoned:2024-06-17T09:00:00+00:00[UTC]"},
+    {"PARSE_ZONED",
+     {T("2024-06-17T09:00:00+00:00:00.[UTC]")},
+     "#VALUE! failed to parse \"2024-06-17T09:00:00+00:00:00.[UTC]\" as zoned datetime: "
+     "expected one to nine digits of fraction, but found \"[\""},
+    {"PARSE_ZONED",
+     {T("2024-06-17T09:00:00+00:00:00.1234567891[UTC]")},
+     "#VALUE! failed to parse \"2024-06-17T09:00:00+00:00:00.1234567891[UTC]\" as zoned datetime: "
+     "expected one to nine digits of fraction, but found \"1\""},
+    {"PARSE_ZONED",
+     {T("2024-06-17T09:00:00+25:59[+25:59]")},
+     "jzoned:2024-06-17T09:00:00+25:59[+25:59]"}};
 
 INSTANTIATE_TEST_SUITE_P(Table, Constructors, ::testing::ValuesIn(kCases));
 

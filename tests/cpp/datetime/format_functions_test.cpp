@@ -15,6 +15,13 @@ TEST_P(FormattingAndArithmetic, FollowTheirRules) {
 }
 
 const core::CellValue kJan31 = C("jdate", "2024-01-31");
+const core::CellValue kFirstDate = C("jdate", "-009999-01-01");
+const core::CellValue kLastDate = C("jdate", "9999-12-31");
+
+std::string leaves_range(std::string_view days, std::string_view from) {
+    return "#VALUE! out of range: adding " + std::string(days) + " days to " + std::string(from) +
+           " leaves the supported range of dates (-9999-01-01 to 9999-12-31)";
+}
 
 const CallCase kCases[] = {
     {"FORMAT",
@@ -90,7 +97,26 @@ const CallCase kCases[] = {
     {"DATEADD",
      {C("jdate", "9999-12-31"), C("jspan", "P1D")},
      "#VALUE! out of range: adding 1 days to 9999-12-31 leaves the supported range of dates "
-     "(-9999-01-01 to 9999-12-31)"}};
+     "(-9999-01-01 to 9999-12-31)"},
+    // The whole calendar is 7304483 days: a step of exactly that reaches the other end, one
+    // more leaves it, however the days are made up (weeks, days, whole clock days).
+    {"DATESUB", {kLastDate, C("jspan", "P7304483D")}, "jdate:-009999-01-01"},
+    {"DATESUB", {kLastDate, C("jspan", "P7304484D")}, leaves_range("-7304484", "9999-12-31")},
+    {"DATEADD", {kFirstDate, C("jspan", "P7304483D")}, "jdate:9999-12-31"},
+    {"DATEADD", {kFirstDate, C("jspan", "P7304484D")}, leaves_range("7304484", "-9999-01-01")},
+    {"DATESUB", {kLastDate, C("jspan", "P1043497W4D")}, "jdate:-009999-01-01"},
+    {"DATESUB", {kLastDate, C("jspan", "P1043497W10D")}, leaves_range("-7304489", "9999-12-31")},
+    {"DATEADD", {kFirstDate, C("jspan", "P1043497W10D")}, leaves_range("7304489", "-9999-01-01")},
+    {"DATEADD", {kFirstDate, C("jspan", "P239976M")}, "jdate:9999-01-01"},
+    {"DATEADD",
+     {C("jdatetime", "-009999-01-01T00:00:00"), C("jspan", "PT175307615H")},
+     "jdatetime:9999-12-31T23:00:00"},
+    {"DATEADD",
+     {C("jdatetime", "-009999-01-01T00:00:00"), C("jspan", "PT175307616H")},
+     leaves_range("7304484", "-9999-01-01")},
+    {"DATEADD",
+     {C("jdatetime", "-009999-01-01T00:00:00"), C("jspan", "PT631107417599S")},
+     "jdatetime:9999-12-31T23:59:59"}};
 
 INSTANTIATE_TEST_SUITE_P(Table, FormattingAndArithmetic, ::testing::ValuesIn(kCases));
 

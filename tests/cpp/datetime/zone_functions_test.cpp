@@ -98,9 +98,12 @@ TEST(ClockFunctions, GiveCurrentValuesOfTheRightShape) {
     EXPECT_TRUE(today == today_again || later == today_again) << today << " " << today_again;
 }
 
+constexpr std::int64_t kJuly2024 = 1'719'835'200;    // 2024-07-01T12:00:00Z
+constexpr std::int64_t kJanuary2024 = 1'705'320'000;  // 2024-01-15T12:00:00Z
+
 TEST(SystemZone, TzValuesResolveLikeTheSystemLibrary) {
-    auto describe = [](std::string_view tz) {
-        const TimeZone zone = zone_from_tz_value(tz);
+    auto describe = [](std::string_view tz, std::int64_t at = kJuly2024) {
+        const TimeZone zone = zone_from_tz_value(tz, at);
         return zone.describe();
     };
     EXPECT_EQ(describe(""), "UTC");
@@ -110,28 +113,26 @@ TEST(SystemZone, TzValuesResolveLikeTheSystemLibrary) {
     EXPECT_EQ(describe("JST-9"), "+09");
     EXPECT_EQ(describe("<+0330>-3:30"), "+03:30");
     EXPECT_EQ(describe("UTC0"), "UTC");
-    EXPECT_EQ(describe("EST5EDT,M3.2.0,M11.1.0"), "Etc/Unknown");
+    // A rule with daylight saving is the offset it puts in force at the instant.
+    EXPECT_EQ(describe("EST5EDT,M3.2.0,M11.1.0"), "-04");
+    EXPECT_EQ(describe("EST5EDT,M3.2.0,M11.1.0", kJanuary2024), "-05");
+    EXPECT_EQ(describe("AEST-10AEDT,M10.1.0,M4.1.0/3"), "+10");
+    EXPECT_EQ(describe("AEST-10AEDT,M10.1.0,M4.1.0/3", kJanuary2024), "+11");
+    EXPECT_EQ(describe("GMT0BST,M3.5.0/1,M10.5.0", kJanuary2024), "UTC");
     // Both a POSIX string with daylight saving and a database name: the database zone.
     EXPECT_EQ(describe("EST5EDT"), "EST5EDT");
     EXPECT_EQ(describe("CST6CDT"), "CST6CDT");
-    EXPECT_EQ(describe("ABC5DEF"), "Etc/Unknown");
+    // Daylight saving without dates and no such database zone: the United States dates.
+    EXPECT_EQ(describe("ABC5DEF"), "-04");
+    EXPECT_EQ(describe("ABC5DEF", kJanuary2024), "-05");
+    EXPECT_EQ(describe("EST5EDT,M3.2.0"), "Etc/Unknown");
     EXPECT_EQ(describe("Mars/Base"), "Etc/Unknown");
     EXPECT_EQ(describe("/etc/passwd"), "Etc/Unknown");
     EXPECT_EQ(describe("/dev/stdin"), "Etc/Unknown");
-    const TimeZone by_path = zone_from_tz_value("/usr/share/zoneinfo/posix/Asia/Tokyo");
+    const TimeZone by_path = zone_from_tz_value("/usr/share/zoneinfo/posix/Asia/Tokyo", kJuly2024);
     EXPECT_EQ(by_path.kind(), TimeZone::Kind::Tzif);
     EXPECT_FALSE(by_path.iana_name().has_value());
     EXPECT_EQ(by_path.describe(), "+09");
-}
-
-TEST(SystemZone, PosixRuleStrings) {
-    EXPECT_TRUE(parse_posix_tz("EST5EDT,M3.2.0,M11.1.0").has_value());
-    EXPECT_TRUE(parse_posix_tz("CET-1CEST,M3.5.0,M10.5.0/3").has_value());
-    EXPECT_TRUE(parse_posix_tz("<-03>3").has_value());
-    EXPECT_FALSE(parse_posix_tz("America/New_York").has_value());
-    EXPECT_FALSE(parse_posix_tz("UTC").has_value());
-    EXPECT_FALSE(parse_posix_tz("EST5EDT,M13.2.0,M11.1.0").has_value());
-    EXPECT_EQ(parse_posix_tz("EST5")->standard_offset, -5 * 3600);
 }
 
 }  // namespace
