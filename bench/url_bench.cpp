@@ -27,8 +27,8 @@ std::vector<CellValue> realistic_urls() {
     urls.reserve(kUrls);
     for (int i = 0; i < kUrls; ++i) {
         std::string url = i % 3 == 0 ? "http://" : "https://";
-        url += hosts[i % hosts.size()];
-        url += paths[i % paths.size()];
+        url += hosts[static_cast<std::size_t>(i) % hosts.size()];
+        url += paths[static_cast<std::size_t>(i) % paths.size()];
         url += "?utm_source=news&id=" + std::to_string(i) + "&q=red+shoes%20size&lang=en";
         if (i % 4 == 0) url += "#section-" + std::to_string(i % 10);
         urls.push_back(CellValue::text(url));

@@ -106,7 +106,7 @@ Result<Ok> set_fraction(Span& span, Unit unit, std::int32_t fraction_nanos) {
         return unexpected(Error::plain(std::move(text)));
     }
     __int128 rest = static_cast<__int128>(fraction_nanos) * unit_nanos(unit) / kNanosPerSecond;
-    for (int i = unit_index(unit) - 1; i >= 0 && rest != 0; --i) {
+    for (int i = static_cast<int>(unit) - 1; i >= 0 && rest != 0; --i) {
         const auto smaller = static_cast<Unit>(i);
         const __int128 count = rest / unit_nanos(smaller);
         rest -= count * unit_nanos(smaller);

@@ -71,7 +71,7 @@ void Span::fix_sign_after_zeroing() noexcept {
 }
 
 Unit Span::largest_unit() const noexcept {
-    for (int i = kUnitCount - 1; i > 0; --i) {
+    for (std::size_t i = kUnitCount - 1; i > 0; --i) {
         if (units_[i] != 0) return static_cast<Unit>(i);
     }
     return Unit::Nanosecond;
@@ -84,14 +84,14 @@ bool Span::has_calendar_units() const noexcept {
 
 Span Span::calendar_part() const noexcept {
     Span s = *this;
-    for (int i = 0; i < unit_index(Unit::Day); ++i) s.units_[i] = 0;
+    for (std::size_t i = 0; i < unit_index(Unit::Day); ++i) s.units_[i] = 0;
     s.fix_sign_after_zeroing();
     return s;
 }
 
 Span Span::clock_part() const noexcept {
     Span s = *this;
-    for (int i = unit_index(Unit::Day); i < kUnitCount; ++i) s.units_[i] = 0;
+    for (std::size_t i = unit_index(Unit::Day); i < kUnitCount; ++i) s.units_[i] = 0;
     s.fix_sign_after_zeroing();
     return s;
 }
@@ -105,7 +105,7 @@ Result<Span> Span::checked_mul(std::int64_t factor) const {
     Span result = *this;
     const std::int64_t magnitude = factor < 0 ? -factor : factor;
     if (factor < 0) result.sign_ = static_cast<std::int8_t>(-result.sign_);
-    for (int i = 0; i < kUnitCount; ++i) {
+    for (std::size_t i = 0; i < kUnitCount; ++i) {
         std::int64_t product;
         const std::int64_t limit = kLimits[i];
         if (__builtin_mul_overflow(units_[i], magnitude, &product) || product > limit) {
@@ -120,7 +120,7 @@ Result<Span> Span::checked_mul(std::int64_t factor) const {
 
 __int128 Span::clock_nanos() const noexcept {
     __int128 total = 0;
-    for (int i = 0; i <= unit_index(Unit::Hour); ++i) {
+    for (std::size_t i = 0; i <= unit_index(Unit::Hour); ++i) {
         total += static_cast<__int128>(units_[i]) * kNanos[i];
     }
     return sign_ < 0 ? -total : total;
@@ -128,7 +128,7 @@ __int128 Span::clock_nanos() const noexcept {
 
 __int128 Span::invariant_nanos() const noexcept {
     __int128 total = 0;
-    for (int i = 0; i <= unit_index(Unit::Week); ++i) {
+    for (std::size_t i = 0; i <= unit_index(Unit::Week); ++i) {
         total += static_cast<__int128>(units_[i]) * kNanos[i];
     }
     return sign_ < 0 ? -total : total;
@@ -138,7 +138,7 @@ Result<Span> Span::from_nanos(Unit largest, __int128 nanos) {
     Span span;
     if (largest > Unit::Week) largest = Unit::Week;
     __int128 rest = nanos;
-    for (int i = unit_index(largest); i >= 0; --i) {
+    for (std::size_t i = unit_index(largest) + 1; i-- > 0;) {
         const __int128 count = rest / kNanos[i];
         rest -= count * kNanos[i];
         if (count > kLimits[i] || count < -kLimits[i]) {

@@ -22,10 +22,10 @@ enum class Unit : std::uint8_t {
     Month,
     Year,
 };
-inline constexpr int kUnitCount = 10;
+inline constexpr std::size_t kUnitCount = 10;
 
-constexpr int unit_index(Unit unit) noexcept {
-    return static_cast<int>(unit);
+constexpr std::size_t unit_index(Unit unit) noexcept {
+    return static_cast<std::size_t>(unit);
 }
 // Plural lower-case name, used in messages ("years").
 std::string_view unit_name(Unit unit) noexcept;

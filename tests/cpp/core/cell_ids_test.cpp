@@ -88,7 +88,7 @@ TEST(FlatIndex, AgreesWithAMapThroughInsertsAndErases) {
     std::map<std::uint64_t, std::uint32_t> model;
     std::mt19937 random(7);
     auto pick_key = [&]() -> std::uint64_t {
-        const std::uint32_t kind = random() % 3;
+        const auto kind = static_cast<std::uint32_t>(random() % 3);
         std::uint64_t col = random() % 4 + 1, row = random() % 300 + 1;
         if (kind == 1) col = UINT32_MAX - random() % 2, row = UINT32_MAX - random() % 70;
         if (kind == 2) col = random(), row = random();

@@ -99,7 +99,7 @@ TEST(RangeCellListing, OneFormulaListsAtMostAMillionCellsInAll) {
     ASSERT_EQ(refs.size(), 12u);
     EXPECT_EQ(refs[0].cells.size(), 1u);
     // Ten full ranges use the whole budget; the eleventh lists none but is still reported.
-    for (int i = 1; i <= 10; ++i) EXPECT_EQ(refs[i].cells.size(), 100000u) << i;
+    for (std::size_t i = 1; i <= 10; ++i) EXPECT_EQ(refs[i].cells.size(), 100000u) << i;
     EXPECT_EQ(refs[11].kind, RefKind::Range);
     EXPECT_TRUE(refs[11].cells.empty());
 }

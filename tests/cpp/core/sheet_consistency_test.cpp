@@ -58,7 +58,7 @@ TEST(SheetConsistency, EditedSheetMatchesANewSheetWithTheSameContents) {
         Contents contents;
         for (int step = 0; step < 150; ++step) {
             std::string error;
-            const unsigned kind = random() % 10;
+            const auto kind = static_cast<unsigned>(random() % 10);
             const std::string id = pick(kIds);
             if (kind < 6) {
                 const std::string text = pick(kTexts);

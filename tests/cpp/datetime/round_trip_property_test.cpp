@@ -54,7 +54,7 @@ TEST(RoundTrips, FormattedDateTimesParseBackByTheSameFormat) {
             dt.date.year = static_cast<std::int32_t>(1000 + (dt.date.year % 9000 + 9000) % 9000);
         if (dt.date.month == 2 && dt.date.day == 29 && !is_leap_year(dt.date.year))
             dt.date.day = 28;
-        const std::string_view format = kFormats[i % std::size(kFormats)];
+        const std::string_view format = kFormats[static_cast<std::size_t>(i) % std::size(kFormats)];
         std::string text;
         ASSERT_TRUE(format_strftime(text, format, FormatFields::of(dt)).has_value());
         auto fields = parse_strptime(text, format);
@@ -71,7 +71,7 @@ TEST(RoundTrips, SpansSurviveTheirPayloads) {
     for (int i = 0; i < kRounds; ++i) {
         Span span;
         const bool negative = uniform(rng, 0, 1) == 1;
-        for (int u = 0; u < kUnitCount; ++u) {
+        for (std::size_t u = 0; u < kUnitCount; ++u) {
             if (uniform(rng, 0, 2) != 0) continue;
             const Unit unit = static_cast<Unit>(u);
             // Sub-second units stay small enough that their sum fits the seconds limit.
@@ -105,7 +105,7 @@ TEST(RoundTrips, ZonedValuesKeepTheirInstantAndZone) {
         "America/New_York", "Europe/Paris",      "Asia/Kolkata", "Australia/Lord_Howe",
         "Pacific/Chatham",  "America/Sao_Paulo", "UTC",          "Africa/Monrovia"};
     for (int i = 0; i < kRounds; ++i) {
-        const TimeZone zone = *find_zone(kZones[i % std::size(kZones)]);
+        const TimeZone zone = *find_zone(kZones[static_cast<std::size_t>(i) % std::size(kZones)]);
         // Mostly the last few centuries, where the zones have their transitions.
         const std::int64_t seconds = uniform(rng, 0, 4) == 0
                                          ? uniform(rng, kMinInstantSecond, kMaxInstantSecond)

@@ -84,8 +84,8 @@ TEST_P(UrlConformance, FunctionsAgreeWithTheExpectedComponents) {
 }
 
 INSTANTIATE_TEST_SUITE_P(UrlTestData, UrlConformance, ::testing::ValuesIn(entries()),
-                         [](const ::testing::TestParamInfo<Entry>& info) {
-                             return "Entry" + std::to_string(info.param.index);
+                         [](const ::testing::TestParamInfo<Entry>& param_info) {
+                             return "Entry" + std::to_string(param_info.param.index);
                          });
 
 TEST(UrlConformanceData, IsPresentAndComplete) {
