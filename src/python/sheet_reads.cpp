@@ -21,7 +21,7 @@ PyRef optional_str(const std::optional<std::string>& text) {
     return text ? make_str(*text) : none();
 }
 
-
+// The display text of every value: numbers and other non-text kinds are written into one
 // reused buffer rather than a new string per cell.
 PyRef display_of(const core::CellValue& value, std::string& buffer) {
     if (value.is_text()) return make_str(value.text_view());

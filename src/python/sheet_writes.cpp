@@ -25,8 +25,6 @@ std::pair<PyObject*, PyObject*> pair_of(PyObject* item) {
     return {PyTuple_GET_ITEM(item, 0), PyTuple_GET_ITEM(item, 1)};
 }
 
-// The display text of every value: numbers and other non-text kinds are written into one
-
 constexpr const char* kChanges[] = {"changes"};
 constexpr const char* kCellId[] = {"cell_id"};
 constexpr const char* kName[] = {"name"};

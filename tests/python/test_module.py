@@ -211,7 +211,9 @@ def test_objects_with_index_are_accepted_as_integers():
 
 
 def test_stub_matches_the_module():
-    stub_path = pathlib.Path(orvel.__file__).with_name("orvel.pyi")
+    # The stub package is installed beside the module (scripts/run-python-sanitized copies it
+    # there too).
+    stub_path = pathlib.Path(orvel.__file__).parent / "orvel-stubs" / "__init__.pyi"
     tree = ast.parse(stub_path.read_text())
     stub_functions = {}
     stub_methods = {}

@@ -1,0 +1,76 @@
+"""Checks of orvel as a user installs it from the wheel (scripts/check-wheel runs these in a fresh
+virtual environment, next to the Python tests): where the module and its stub land, the notices,
+the bundled libraries, and the typing of a small program."""
+
+import importlib.metadata
+import pathlib
+import subprocess
+import sys
+import sysconfig
+
+import orvel
+
+HERE = pathlib.Path(__file__).resolve().parent
+SITE = pathlib.Path(sysconfig.get_paths()["platlib"]).resolve()
+NOTICE_FILES = [
+    "THIRD_PARTY_NOTICES",
+    "third_party/licenses/Abseil-Apache-2.0.txt",
+    "third_party/licenses/ICU-LICENSE.txt",
+]
+
+
+def run(*args, cwd):
+    return subprocess.run([sys.executable, *args], cwd=cwd, capture_output=True, text=True)
+
+
+def test_the_module_is_the_installed_one():
+    assert pathlib.Path(orvel.__file__).resolve().parent == SITE
+
+
+def test_the_stub_package_lies_in_site_packages():
+    stub = SITE / "orvel-stubs" / "__init__.pyi"
+    assert "class Sheet" in stub.read_text()
+
+
+def test_the_notices_are_license_files_of_the_distribution():
+    distribution = importlib.metadata.distribution("orvel")
+    assert distribution.metadata.get_all("License-File") == NOTICE_FILES
+    installed = {str(file): file for file in distribution.files}
+    texts = {}
+    for name in NOTICE_FILES:
+        texts[name] = installed[f"orvel-0.1.0.dist-info/licenses/{name}"].read_text()
+    assert "Copyright (c) 2023 Ada" in texts["THIRD_PARTY_NOTICES"]
+    assert "Apache License" in texts["third_party/licenses/Abseil-Apache-2.0.txt"]
+    assert "Unicode, Inc." in texts["third_party/licenses/ICU-LICENSE.txt"]
+    assert distribution.metadata["Requires-Python"] == ">=3.13"
+    assert "Typing :: Typed" in distribution.metadata.get_all("Classifier")
+
+
+def test_abseil_and_icu_load_from_the_wheel():
+    listing = subprocess.run(["ldd", orvel.__file__], capture_output=True, text=True, check=True)
+    resolved = {}
+    for line in listing.stdout.splitlines():
+        name, _, target = line.strip().partition(" => ")
+        resolved[name] = target.split(" (")[0]
+    bundled = [name for name in resolved if name.startswith(("libicu", "libabsl"))]
+    assert any(name.startswith("libicuuc") for name in bundled)
+    assert any(name.startswith("libabsl_time_zone") for name in bundled)
+    for name in bundled:
+        assert pathlib.Path(resolved[name]).parent.name == "orvel.libs", (name, resolved[name])
+
+
+def test_typed_program_passes_mypy_strict(tmp_path):
+    result = run("-m", "mypy", "--strict", "--cache-dir", str(tmp_path / "cache"),
+                 str(HERE / "typed_program.py"), cwd=tmp_path)
+    assert result.returncode == 0, result.stdout + result.stderr
+
+
+def test_typed_program_runs(tmp_path):
+    result = run(str(HERE / "typed_program.py"), cwd=tmp_path)
+    assert result.returncode == 0, result.stdout + result.stderr
+    assert result.stdout == "typed program: ok\n"
+
+
+def test_stubtest_finds_the_stub_and_agrees_with_the_module(tmp_path):
+    result = run("-m", "mypy.stubtest", "orvel", cwd=tmp_path)
+    assert result.returncode == 0, result.stdout + result.stderr
