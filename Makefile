@@ -1,8 +1,6 @@
 # The two commands of the README: `make demo` and `make test`. Both set up what they need.
 BUILD       ?= build
 SAN_BUILD   ?= build-sanitize
-# scikit-build-core's build directories (one per wheel tag), shared by install and wheel.
-PY_BUILD    ?= build/python
 WHEEL_DIR   ?= dist
 WHEEL_VENV  ?= .venv-wheel
 PY          := .venv/bin/python
@@ -22,15 +20,15 @@ build: setup
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) | { grep -v -e '^\[' -e '^ninja: no work' || true; }
 
-# Builds the extension module through scikit-build-core and installs it into .venv.
+# Builds the extension module through scikit-build-core (in its build directory of
+# pyproject.toml, build/python/, which make wheel shares) and installs it into .venv.
 install: setup
-	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) $(PY) -m pip install -q --no-build-isolation \
-	  -C build-dir='$(PY_BUILD)/{wheel_tag}' .
+	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) $(PY) -m pip install -q --no-build-isolation .
 
 # A wheel for other machines: built like install, then repaired by auditwheel so that it bundles
 # the Abseil and ICU libraries it needs (manylinux). Lands in $(WHEEL_DIR).
 wheel: setup
-	@scripts/build-wheel '$(PY_BUILD)' '$(WHEEL_DIR)' '$(JOBS)'
+	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) scripts/build-wheel '$(WHEEL_DIR)'
 
 demo: install
 	@$(PY) examples/demo.py
@@ -69,4 +67,4 @@ bench-compare: install
 	@.venv-bench/bin/python bench/compare.py $(COMPARE_ARGS)
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(SAN_BUILD)-python $(PY_BUILD) $(WHEEL_DIR) $(WHEEL_VENV)
+	rm -rf $(BUILD) $(SAN_BUILD) $(SAN_BUILD)-python build/python $(WHEEL_DIR) $(WHEEL_VENV)

@@ -154,13 +154,10 @@ def collect(args):
         for engine in runners:
             if engine not in engines:
                 continue
-            steps = WORKLOADS[workload][2]
-            if status[engine]:
-                outcome = {s: {"step": s, "seconds": [], "failure": status[engine]}
-                           for s in steps}
-            elif (engine, workload) in given_up:
-                reason = given_up[(engine, workload)]
-                outcome = {s: {"step": s, "seconds": [], "failure": reason} for s in steps}
+            not_run = status[engine] or given_up.get((engine, workload))
+            if not_run:
+                outcome = {s: {"step": s, "seconds": [], "failure": not_run}
+                           for s in WORKLOADS[workload][2]}
             else:
                 print(f"  {workload} N={n:,} {engine} ...", file=sys.stderr, flush=True)
                 header, outcome, abort = run_case(engine, workload, n, args)

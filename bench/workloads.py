@@ -43,14 +43,6 @@ class StepResult:
     cpu_seconds: list = None  # when the step times itself instead of through Runner.time
 
 
-def col_letters(index):
-    letters = ""
-    while index:
-        index, rest = divmod(index - 1, 26)
-        letters = chr(ord("A") + rest) + letters
-    return letters
-
-
 def split_ref(ref):
     """'AB12' -> (12, 28): 1-based row and column."""
     split = next(i for i, ch in enumerate(ref) if ch.isdigit())
@@ -240,10 +232,8 @@ def editor_services(engine, n, runner):
     try:
         seconds, refs = runner.time(tokenize_all)
         yield StepResult("tokens", seconds, refs, reference_texts(n), engine.tokens_note)
-    except Unsupported as missing:
-        yield StepResult("tokens", [], failure=str(missing))
-    except TooSlow as slow:
-        yield StepResult("tokens", [], failure=str(slow))
+    except (Unsupported, TooSlow) as not_measured:
+        yield StepResult("tokens", [], failure=str(not_measured))
 
     inserted_row = n // 2
     straddling = inserted_row - 5

@@ -6,11 +6,18 @@ formula), any other text, an ArrayFormula (W4's form for engines without spills)
 None to clear the cell.
 """
 
-from workloads import Unsupported
+from workloads import Unsupported, split_ref
+
+
+def positioned(cells):
+    """(row, column, content) for (A1 id, content) pairs: 1-based row and column, an int content
+    as a float; for the engines that take cells by position."""
+    for cell, content in cells:
+        row, col = split_ref(cell)
+        yield row, col, float(content) if isinstance(content, int) else content
 
 
 class Engine:
-    name = "engine"
     # How the engine is driven, shown in the README's notes.
     how = ""
     has_spills = False

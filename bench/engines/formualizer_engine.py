@@ -4,14 +4,13 @@ after each edit, values read with get_value."""
 
 import formualizer as fz
 
-from engines.base import Engine
+from engines.base import Engine, positioned
 from workloads import normalize, split_ref
 
 SHEET = "S"
 
 
 class Formualizer(Engine):
-    name = "formualizer"
     how = "Workbook(mode=Ephemeral); set_values_batch/set_formulas_batch per column run; evaluate_all"
     has_spills = True
     tokens_note = "tokenize(formula).tokens(): Token objects"
@@ -19,10 +18,8 @@ class Formualizer(Engine):
     def prepare(self, cells):
         """Runs of consecutive rows in one column with the same kind become one batch call."""
         runs = []
-        for cell, content in cells:
-            row, col = split_ref(cell)
-            kind = "formulas" if isinstance(content, str) and content.startswith("=") else "values"
-            value = float(content) if isinstance(content, int) else content
+        for row, col, value in positioned(cells):
+            kind = "formulas" if isinstance(value, str) and value.startswith("=") else "values"
             last = runs[-1] if runs else None
             if last and last[0] == kind and last[2] == col and last[1] + len(last[3]) == row:
                 last[3].append([value])
@@ -42,13 +39,11 @@ class Formualizer(Engine):
         return book
 
     def edit(self, book, changes):
-        for cell, content in changes:
-            row, col = split_ref(cell)
+        for row, col, content in positioned(changes):
             if isinstance(content, str) and content.startswith("="):
                 book.set_formula(SHEET, row, col, content)
             else:
-                book.set_value(SHEET, row, col,
-                               float(content) if isinstance(content, int) else content)
+                book.set_value(SHEET, row, col, content)
         book.evaluate_all()
 
     def read(self, book, ids):

@@ -25,7 +25,6 @@ def plain(value):
 
 
 class Formulas(Engine):
-    name = "formulas"
     how = "ExcelModel().from_dict(cells); calculate(); an edit is calculate(inputs=...)"
     has_array_formulas = True
     tokens_note = "Parser().ast(formula)[0]: tokens (with its AST built)"

@@ -4,7 +4,7 @@ evaluates the whole workbook), values read with get_cell_value."""
 
 import ironcalc as ic
 
-from engines.base import Engine
+from engines.base import Engine, positioned
 from workloads import normalize, split_ref
 
 SHEET = 0
@@ -12,17 +12,12 @@ FORMULA_COLUMN = 7  # G: W5's formulas read columns A to F
 
 
 class IronCalc(Engine):
-    name = "ironcalc"
     how = "raw Model: update_cell_with_* per cell; evaluate()"
     has_spills = True
     insertion_note = "Model.insert_rows on a sheet holding the formulas in G"
 
     def prepare(self, cells):
-        prepared = []
-        for cell, content in cells:
-            row, col = split_ref(cell)
-            prepared.append((row, col, float(content) if isinstance(content, int) else content))
-        return prepared
+        return list(positioned(cells))
 
     def _set(self, model, row, col, content):
         if content is None:
@@ -42,9 +37,8 @@ class IronCalc(Engine):
         return model
 
     def edit(self, model, changes):
-        for cell, content in changes:
-            row, col = split_ref(cell)
-            self._set(model, row, col, float(content) if isinstance(content, int) else content)
+        for row, col, content in positioned(changes):
+            self._set(model, row, col, content)
         model.evaluate()
 
     def read(self, model, ids):

@@ -7,12 +7,11 @@ import subprocess
 
 import ixion
 
-from engines.base import Engine
+from engines.base import Engine, positioned
 from workloads import normalize, split_ref
 
 
 class Ixion(Engine):
-    name = "ixion"
     how = "Document: set_numeric_cell/set_formula_cell per cell; calculate()"
     no_spills_reason = ("no spills: SEQUENCE is #NAME? and the Python module offers no array "
                         "formulas")
@@ -26,11 +25,8 @@ class Ixion(Engine):
 
     def prepare(self, cells):
         prepared = []
-        for cell, content in cells:
-            row, col = split_ref(cell)
-            if isinstance(content, int):
-                content = float(content)
-            elif isinstance(content, str) and content.startswith("="):
+        for row, col, content in positioned(cells):
+            if isinstance(content, str) and content.startswith("="):
                 content = ("formula", content[1:])
             prepared.append((row - 1, col - 1, content))
         return prepared

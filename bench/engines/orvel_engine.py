@@ -10,7 +10,6 @@ REFERENCE_KINDS = {"cell_ref", "range"}
 
 
 class Orvel(Engine):
-    name = "orvel"
     how = "Sheet.set_cells once per load and per edit; get_typed"
     has_spills = True
 

@@ -15,7 +15,6 @@ SHEET = "S"
 
 
 class Pycel(Engine):
-    name = "pycel"
     how = "openpyxl workbook -> ExcelCompiler(excel=...); evaluate() on read; set_value"
     has_array_formulas = True
     tokens_note = "pycel.excelformula.Tokenizer(formula).items"

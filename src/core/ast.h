@@ -31,6 +31,19 @@ enum class NodeKind : std::uint8_t {
 
 enum class CompareOp : std::uint8_t { Eq, Ne, Lt, Le, Gt, Ge };
 
+// Whether nodes of `kind` stand for a value of their own (literals, references, names) rather
+// than an operation on children. A call or an array literal is an operation even without any.
+constexpr bool is_leaf(NodeKind kind) noexcept {
+    switch (kind) {
+        case NodeKind::BinaryOp:
+        case NodeKind::UnaryOp:
+        case NodeKind::Compare:
+        case NodeKind::FunctionCall:
+        case NodeKind::ArrayLiteral: return false;
+        default: return true;
+    }
+}
+
 // A call node's `builtin`: the row of the built-in table its name denotes, found once by the
 // parser so that evaluation never compares names. Nodes built elsewhere stay unresolved.
 inline constexpr std::uint8_t kBuiltinUnresolved = 0xFF;

@@ -39,17 +39,6 @@ FormulaError too_many_cells(std::string_view what) {
                               " cells");
 }
 
-bool is_leaf(NodeKind kind) noexcept {
-    switch (kind) {
-        case NodeKind::BinaryOp:
-        case NodeKind::UnaryOp:
-        case NodeKind::Compare:
-        case NodeKind::FunctionCall:
-        case NodeKind::ArrayLiteral: return false;
-        default: return true;
-    }
-}
-
 CellValue read_cell(const CellLookup& lookup, const AstNode* ref) {
     // Letters past the last column number are read by their id text.
     if (ref->col == UINT32_MAX) return lookup.cell_by_id(cell_id(ref->text, ref->row));

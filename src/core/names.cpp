@@ -57,14 +57,8 @@ bool is_plain_decimal(std::string_view text) noexcept {
 // uses the name several times may evaluate it once. Literals and references are cheap to read
 // again and stay unmarked.
 const AstNode* mark_shared(const AstNode* root, AstArena& arena) {
-    switch (root->kind) {
-        case NodeKind::BinaryOp:
-        case NodeKind::UnaryOp:
-        case NodeKind::Compare:
-        case NodeKind::FunctionCall:
-        case NodeKind::ArrayLiteral: break;
-        default: return root;
-    }
+    // A definition that is only another name already has that name's marked root.
+    if (is_leaf(root->kind) || root->shared) return root;
     AstNode* marked = arena.new_node(root->kind);
     *marked = *root;
     marked->shared = true;

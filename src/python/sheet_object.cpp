@@ -64,9 +64,9 @@ PyObject* sheet_type() {
         {0, nullptr},
     };
     // No Py_TPFLAGS_BASETYPE: the class cannot be subclassed.
-    PyType_Spec sheet_type = {"builtins.Sheet", static_cast<int>(sizeof(SheetObject)), 0,
-                              Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, slots};
-    g_type = PyType_FromSpec(&sheet_type);
+    PyType_Spec description = {"builtins.Sheet", static_cast<int>(sizeof(SheetObject)), 0,
+                               Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, slots};
+    g_type = PyType_FromSpec(&description);
     if (g_type == nullptr) {
         PyErr_Print();
         raise(PyExc_SystemError, "orvel internal error: failed to create type object for Sheet");

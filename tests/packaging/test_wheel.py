@@ -36,9 +36,8 @@ def test_the_notices_are_license_files_of_the_distribution():
     distribution = importlib.metadata.distribution("orvel")
     assert distribution.metadata.get_all("License-File") == NOTICE_FILES
     installed = {str(file): file for file in distribution.files}
-    texts = {}
-    for name in NOTICE_FILES:
-        texts[name] = installed[f"orvel-0.1.0.dist-info/licenses/{name}"].read_text()
+    licenses = f"orvel-{distribution.version}.dist-info/licenses"
+    texts = {name: installed[f"{licenses}/{name}"].read_text() for name in NOTICE_FILES}
     assert "Copyright (c) 2023 Ada" in texts["THIRD_PARTY_NOTICES"]
     assert "Apache License" in texts["third_party/licenses/Abseil-Apache-2.0.txt"]
     assert "Unicode, Inc." in texts["third_party/licenses/ICU-LICENSE.txt"]

@@ -8,6 +8,7 @@ and empty-cell operands are evaluated three ways: by the model, by `orvel.evalua
 walk) and in a sheet cell (which runs such formulas as flattened code). All three must agree.
 """
 
+import itertools
 import math
 import re
 from decimal import Decimal
@@ -152,7 +153,7 @@ def compare(op, left, right):
 
 
 def sign(op, value):
-    x = number_view(value) if value[0] != "empty" else None
+    x = number_view(value)
     if x is None:
         return EMPTY
     return ("number", -x if op == "-" else x)
@@ -213,9 +214,7 @@ def level(node):
         return 7
     if node[0] == "sign":
         return 6
-    if node[0] == "compare":
-        return 1
-    return LEVEL[node[1]]
+    return LEVEL["compare" if node[0] == "compare" else node[1]]
 
 
 def text_of(node, extra_parens):
@@ -240,7 +239,7 @@ def text_of(node, extra_parens):
 
 
 def formula_of(node, parens_seed):
-    bits = iter([(parens_seed >> (i % 32)) & 1 == 1 for i in range(10_000)])
+    bits = itertools.cycle([(parens_seed >> i) & 1 == 1 for i in range(32)])
     return "=" + text_of(node, bits)
 
 
@@ -299,8 +298,16 @@ array_leaves = st.one_of(
     st.sampled_from(["G9", "H9"]).map(lambda t: ("leaf", t, EMPTY)),
     st.sampled_from(ERROR_CELLS).map(lambda c: ("leaf", c[0], ("error", c[2]))),
 )
+
 number_leaves = st.sampled_from(NUMBERS + ["-2"]).map(lambda t: ("leaf", t, ("number", float(t))))
 SHAPES = [(1, 1), (1, 2), (2, 1), (2, 2), (1, 3), (3, 1), (3, 3)]
+
+
+def sheet_with_error_cells(formula):
+    """A new sheet holding the error cells and `formula` in A1."""
+    sheet = orvel.Sheet()
+    sheet.set_cells([(cell, text) for cell, text, _ in ERROR_CELLS] + [("A1", formula)])
+    return sheet
 
 
 @st.composite
@@ -367,8 +374,7 @@ def test_array_operators_apply_the_element_rule_across_the_broadcast_shape(op, n
     left = data.draw(arrays(elements))
     right = data.draw(arrays(elements))
     formula = "=" + array_text(left) + op + array_text(right)
-    sheet = orvel.Sheet()
-    sheet.set_cells([(cell, text) for cell, text, _ in ERROR_CELLS] + [("A1", formula)])
+    sheet = sheet_with_error_cells(formula)
 
     rows = common(len(left), len(right))
     cols = common(len(left[0]), len(right[0]))
@@ -394,9 +400,7 @@ def test_array_operators_apply_the_element_rule_across_the_broadcast_shape(op, n
 @given(st.sampled_from(["-", "+"]), st.data())
 def test_signs_apply_to_every_element(op, data):
     array = data.draw(arrays(array_leaves))
-    sheet = orvel.Sheet()
-    cells = [(cell, text) for cell, text, _ in ERROR_CELLS]
-    sheet.set_cells(cells + [("A1", "=" + op + array_text(array))])
+    sheet = sheet_with_error_cells("=" + op + array_text(array))
     expected = [
         [show(sign(op, leaf[2] if leaf[2][0] != "error" else EMPTY)) for leaf in row]
         for row in array
@@ -439,8 +443,7 @@ def twin(leaf):
 
 
 def sheet_array(formula):
-    sheet = orvel.Sheet()
-    sheet.set_cells([(cell, text) for cell, text, _ in ERROR_CELLS] + [("A1", formula)])
+    sheet = sheet_with_error_cells(formula)
     array = sheet.get_array("A1")
     return array if array is not None else [[sheet.get("A1") or ""]]
 

@@ -120,10 +120,9 @@ inline std::string eval_formula(std::string_view formula) {
 }
 
 // The same formula in a sheet cell, the sheet holding `cells` as typed inputs and a copy of
-// `registry`: the rendering of
-// the cell's value, or of the whole array when the result spilled. Formulas of single values run
-// there as flattened code, the others as a tree. The cell sits far right of the cells the tables
-// use, and nothing refers to it.
+// `registry`: the rendering of the cell's value, or of the whole array when the result spilled.
+// Formulas of single values run there as flattened code, the others as a tree. The cell sits far
+// right of the cells the tables use, and nothing refers to it.
 inline constexpr std::string_view kSheetFormulaCell = "ZZ1";
 
 inline std::string eval_in_sheet(std::string_view formula, const MapLookup& cells,

@@ -55,6 +55,12 @@ std::string written_out(const std::string& text, const std::map<std::string, std
     return out;
 }
 
+// `formula` ("=...") with every name of `names` written out.
+std::string written_out_formula(const std::string& formula, const Names& names) {
+    const std::map<std::string, std::string> table(names.begin(), names.end());
+    return "=" + written_out(formula.substr(1), table);
+}
+
 // Counts its calls; the observable one tells the engine of each, as a host callback would.
 class Counted final : public CustomFunction {
 public:
@@ -63,8 +69,8 @@ public:
     Expected<CellValue, std::string> call(std::span<const CellValue> args) const override {
         ++calls;
         if (observable_) ObservableCalls::note();
-        double sum = static_cast<double>(calls % 2);  // differs from one call to the next
-        if (!observable_) sum = 0;
+        // The observable one answers differently from one call to the next.
+        double sum = observable_ ? calls % 2 : 0;
         for (const CellValue& v : args) sum += v.is_number() ? v.as_double() : 0;
         return CellValue::number(sum);
     }
@@ -138,12 +144,10 @@ class SharedDefinitions : public ::testing::TestWithParam<SharingCase> {};
 // same values everywhere and the same number of observable calls.
 TEST_P(SharedDefinitions, EvaluateAsIfWrittenOut) {
     const SharingCase& c = GetParam();
-    std::map<std::string, std::string> table(c.names.begin(), c.names.end());
     CountingSheet named(c.names), plain({});
-    Cells cells = kInputs;
+    Cells cells = kInputs, plain_cells = kInputs;
     cells.push_back({"C1", c.formula});
-    Cells plain_cells = kInputs;
-    plain_cells.push_back({"C1", "=" + written_out(c.formula.substr(1), table)});
+    plain_cells.push_back({"C1", written_out_formula(c.formula, c.names)});
     const std::string ids = "C1 C2 C3 D1 D2";
     EXPECT_EQ(write(named.sheet, cells), write(plain.sheet, plain_cells));
     EXPECT_EQ(read(named.sheet, ids), read(plain.sheet, ids)) << plain_cells.back().second;
@@ -218,8 +222,7 @@ TEST(SharedDefinitionsRandom, EvaluateAsIfWrittenOut) {
             names.push_back({"N_" + std::to_string(k), "=" + expression(k)});
         }
         const std::string formula = "=" + expression(count);
-        std::map<std::string, std::string> table(names.begin(), names.end());
-        const std::string plain_formula = "=" + written_out(formula.substr(1), table);
+        const std::string plain_formula = written_out_formula(formula, names);
         if (plain_formula.size() > 20000) continue;
         CountingSheet named(names), plain({});
         Cells cells = kInputs, plain_cells = kInputs;
@@ -234,15 +237,19 @@ TEST(SharedDefinitionsRandom, EvaluateAsIfWrittenOut) {
 }
 
 // A pure definition is evaluated once per evaluation of the formula, an observable one at each
-// of its uses.
+// of its uses; a name that only names another (R, T) is the same definition.
 TEST(SharedDefinitionsCalls, PureOncePerEvaluationObservableAtEachUse) {
-    CountingSheet s({{"P", "=PURE(A1)*2"}, {"S", "=SEEN(A1)*2"}, {"Q", "=P+S"}});
-    write(s.sheet, {{"A1", "1"}, {"C1", "=Q+Q+Q+P"}});
+    CountingSheet s({{"P", "=PURE(A1)*2"},
+                     {"S", "=SEEN(A1)*2"},
+                     {"Q", "=P+S"},
+                     {"R", "=P"},
+                     {"T", "=S"}});
+    write(s.sheet, {{"A1", "1"}, {"C1", "=Q+Q+Q+P+R+T"}});
     EXPECT_EQ(s.pure->calls, 1);
-    EXPECT_EQ(s.seen->calls, 3);
+    EXPECT_EQ(s.seen->calls, 4);
     write(s.sheet, {{"A1", "2"}});
     EXPECT_EQ(s.pure->calls, 2);
-    EXPECT_EQ(s.seen->calls, 6);
+    EXPECT_EQ(s.seen->calls, 8);
 }
 
 // Definitions doubling at each level: 2^depth uses of the innermost once written out.

@@ -12,21 +12,17 @@ TEST_P(Constructors, BuildValuesOrReportTheFirstFailingCheck) {
     EXPECT_EQ(call(c.function, c.args), c.expected) << c.function;
 }
 
-const std::string kYearRange =
-    "#VALUE! out of range: parameter 'years' with value 19999 is not in the required range of "
-    "-19998..=19998";
-
 std::string out_of_range(std::string_view parameter, std::string_view value,
                          std::string_view range) {
     return "#VALUE! out of range: parameter '" + std::string(parameter) + "' with value " +
            std::string(value) + " is not in the required range of " + std::string(range);
 }
 
+const std::string kYearRange = out_of_range("years", "19999", "-19998..=19998");
+
 const CallCase kCases[] = {
     {"DATE", {N(2024), N(2), N(29)}, "jdate:2024-02-29"},
-    {"DATE",
-     {N(2023), N(2), N(29)},
-     "#VALUE! out of range: parameter 'day' with value 29 is not in the required range of 1..=28"},
+    {"DATE", {N(2023), N(2), N(29)}, out_of_range("day", "29", "1..=28")},
     {"DATE", {N(2024), N(200), N(1)}, "#VALUE! DATE: month must be in -128..=127"},
     {"DATE", {N(40000), N(1), N(1)}, "#VALUE! DATE: year must be in -32768..=32767"},
     {"DATE", {N(2024), N(1.5), N(1)}, "#VALUE! DATE: month must be a whole number"},
@@ -37,13 +33,10 @@ const CallCase kCases[] = {
     {"DATE", {N(2024), N(3), N(5), N(1)}, "#VALUE! DATE: expected 3 args (year, month, day)"},
     {"DATE", {N(1e300), N(1), N(1)}, "#VALUE! DATE: year must be in -32768..=32767"},
     {"DATE", {N(0.0 / 0.0), N(1), N(1)}, "#VALUE! DATE: year must be a whole number"},
-    {"TIME",
-     {N(24), N(0), N(0)},
-     "#VALUE! out of range: parameter 'hour' with value 24 is not in the required range of 0..=23"},
+    {"TIME", {N(24), N(0), N(0)}, out_of_range("hour", "24", "0..=23")},
     {"TIME",
      {N(12), N(0), N(0), N(-1)},
-     "#VALUE! out of range: parameter 'subsec_nanosecond' with value -1 is not in the required "
-     "range of 0..=999999999"},
+     out_of_range("subsec_nanosecond", "-1", "0..=999999999")},
     {"TIME", {N(300), N(0), N(0)}, "#VALUE! TIME: hour must be in -128..=127"},
     {"TIME", {N(1.5), T("x"), N(0)}, "#VALUE! TIME: hour must be a whole number"},
     {"TIME", {N(1), N(2)}, "#VALUE! TIME: expected 3 or 4 args (hour, minute, second, [nanos])"},
@@ -51,9 +44,7 @@ const CallCase kCases[] = {
     {"DATETIME",
      {N(2024), N(6), N(15), N(9), N(30), N(0), N(250000000)},
      "jdatetime:2024-06-15T09:30:00.25"},
-    {"DATETIME",
-     {N(2024), N(2), N(30), N(24), N(0), N(0)},
-     "#VALUE! out of range: parameter 'day' with value 30 is not in the required range of 1..=29"},
+    {"DATETIME", {N(2024), N(2), N(30), N(24), N(0), N(0)}, out_of_range("day", "30", "1..=29")},
     {"DATETIME",
      {N(2024), N(2), N(30), N(500), N(0), N(0)},
      "#VALUE! DATETIME: hour must be in -128..=127"},
@@ -62,17 +53,13 @@ const CallCase kCases[] = {
      "#VALUE! DATETIME: expected 6 or 7 args (year, month, day, hour, minute, second, [nanos])"},
     {"SECONDS", {N(0)}, "jspan:PT0S"},
     {"YEARS", {N(19999)}, kYearRange},
-    {"YEARS",
-     {N(1e20)},
-     "#VALUE! out of range: parameter 'years' with value 9223372036854775807 is not in the "
-     "required range of -19998..=19998"},
+    {"YEARS", {N(1e20)}, out_of_range("years", "9223372036854775807", "-19998..=19998")},
     {"YEARS", {N(2.5)}, "#VALUE! YEARS: arg must be a whole number"},
     {"YEARS", {}, "#VALUE! YEARS: expected 1 arg"},
     {"WEEKS", {T("x")}, "#VALUE! WEEKS: arg #1 must be a number"},
     {"MINUTES",
      {N(-1e300)},
-     "#VALUE! out of range: parameter 'minutes' with value -9223372036854775808 is not in the "
-     "required range of -10518456960..=10518456960"},
+     out_of_range("minutes", "-9223372036854775808", "-10518456960..=10518456960")},
     {"SPAN", {N(0), N(0), N(0), N(0), N(0), N(0), N(0)}, "jspan:PT0S"},
     {"SPAN", {N(0), N(0), N(0), N(1), N(-2), N(0), N(0)}, "jspan:-P1DT2H"},
     {"SPAN",

@@ -65,7 +65,10 @@ INSTANTIATE_TEST_SUITE_P(
                       "EST5EDT,J366,J10", "EST5EDT,366,10", "EST5EDT,J1/168,J10",
                       "EST5EDT,J1/-168,J10", "EST5EDT,J1/2:60,J10", "EST5EDT25,J1,J10",
                       "EST5ED,J1,J10", "<ES>5", "<EST5", "EST99999999999999999999999",
-                      "EST5EDT,M99999999999999999999.1.0,J2"));
+                      "EST5EDT,M99999999999999999999.1.0,J2",
+                      // Names are ASCII letters (or, in <>, ASCII letters, digits and signs).
+                      "\xC3\x84\xC3\x84\xC3\x84" "5", "EST5\xC3\x89" "DT",
+                      "<\xC3\x84" "BC>5", "<AB C>5", "<ABC>\xEF\xBC\x95"));
 
 TEST(PosixRuleRejection, LongTextIsRefused) {
     EXPECT_FALSE(parse_posix_tz(std::string(100'000, 'A')).has_value());
