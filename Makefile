@@ -8,6 +8,10 @@ JOBS        ?= $(shell nproc)
 SHELL       := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 
+# Each long step starts with a "==>" heading and shows its progress: ninja's [n/N] lines for the
+# builds (a log that is no terminal gets one line per step), pytest's dots for the tests.
+NINJA_PROGRESS := grep --line-buffered -v '^ninja: no work to do' || true
+
 .PHONY: all setup build install wheel demo test test-cpp test-python test-wheel test-sanitize bench \
         bench-compare clean
 
@@ -17,13 +21,16 @@ setup:
 	@scripts/setup
 
 build: setup
+	@echo "==> C++ build ($(BUILD)/): engine, packages, C++ tests, benchmarks, examples"
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) | { grep -v -e '^\[' -e '^ninja: no work' || true; }
+	@cmake --build $(BUILD) -j $(JOBS) | { $(NINJA_PROGRESS); }
 
 # Builds the extension module through scikit-build-core (in its build directory of
 # pyproject.toml, build/python/, which make wheel shares) and installs it into .venv.
 install: setup
-	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) $(PY) -m pip install -q --no-build-isolation .
+	@echo "==> Python module: pip builds it from this tree (build/python/) and installs it into .venv"
+	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) \
+	  scripts/pip-progress $(PY) -m pip install --no-build-isolation .
 
 # A wheel for other machines: built like install, then repaired by auditwheel so that it bundles
 # the Abseil and ICU libraries it needs (manylinux). Lands in $(WHEEL_DIR).
@@ -31,14 +38,17 @@ wheel: setup
 	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) scripts/build-wheel '$(WHEEL_DIR)'
 
 demo: install
+	@echo "==> The tour: examples/demo.py"
 	@$(PY) examples/demo.py
 
 test: test-cpp test-python test-wheel
 
 test-cpp: build
+	@echo "==> C++ tests ($(BUILD)/)"
 	@scripts/run-cpp-tests $(BUILD)
 
 test-python: install
+	@echo "==> Python tests (tests/python) on the module built from this tree, in .venv"
 	@$(PY) -m pytest -q tests/python
 
 # The wheel as users get it: installed into a fresh virtual environment, the Python tests and the
@@ -48,9 +58,11 @@ test-wheel: wheel
 
 # The C++ and Python tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: setup
+	@echo "==> C++ build with sanitizers ($(SAN_BUILD)/): engine, packages, C++ tests"
 	@cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_SANITIZE=ON \
-	  -DORVEL_BUILD_BENCH=OFF >/dev/null
-	@cmake --build $(SAN_BUILD) -j $(JOBS) | { grep -v -e '^\[' -e '^ninja: no work' || true; }
+	  -DORVEL_BUILD_BENCH=OFF -DORVEL_BUILD_EXAMPLES=OFF >/dev/null
+	@cmake --build $(SAN_BUILD) -j $(JOBS) | { $(NINJA_PROGRESS); }
+	@echo "==> C++ tests with sanitizers ($(SAN_BUILD)/)"
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  scripts/run-cpp-tests $(SAN_BUILD)
 	@JOBS=$(JOBS) scripts/run-python-sanitized $(SAN_BUILD)-python

@@ -1,9 +1,12 @@
-"""A small program typed against orvel's stub. `mypy --strict` must accept it and it must run.
+"""A small program typed against orvel's stub. `mypy --strict` and pyright's strict mode must
+accept it, and it must run.
 
 Each line marked `# type: ignore[...]` in `misuses` is an error that the stub has to catch:
 --strict reports an ignore comment that suppresses nothing, so a stub that lets one of them pass
-(or a stub that is not found at all, which types everything as Any) fails the check.
+(or a stub that is not found at all, which types everything as Any) fails the check. pyright
+honours the same comments, so only mypy checks the misuses.
 """
+# pyright: strict
 
 from __future__ import annotations
 
@@ -12,8 +15,7 @@ from typing import TYPE_CHECKING, Literal, assert_type
 import orvel
 
 if TYPE_CHECKING:
-    from orvel import _CellPayload, _CustomValue, _FormulaRef, _TypedValue
-    from orvel import TypedValue  # type: ignore[attr-defined]
+    from orvel.typing import CellPayload, CustomValue, FormulaRef, TypedValue
 
 
 def total(sheet: orvel.Sheet, cells: list[str]) -> float:
@@ -25,14 +27,14 @@ def total(sheet: orvel.Sheet, cells: list[str]) -> float:
     return result
 
 
-def ref_kinds(refs: list[_FormulaRef]) -> list[Literal["cell", "range", "whole_column",
-                                                      "whole_row", "name", "spill"]]:
+def ref_kinds(refs: list[FormulaRef]) -> list[Literal["cell", "range", "whole_column",
+                                                     "whole_row", "name", "spill"]]:
     return [ref["kind"] for ref in refs]
 
 
 def main() -> None:
     sheet = orvel.Sheet()
-    payloads: list[tuple[str, _CellPayload]] = [
+    payloads: list[tuple[str, CellPayload]] = [
         ("A1", {"kind": "number", "value": 2}),
         ("A2", {"kind": "raw", "value": "=A1*3"}),
         ("A3", {"kind": "custom", "type_tag": "tag", "data": "text"}),
@@ -45,12 +47,12 @@ def main() -> None:
 
     custom = sheet.get_typed("A3")
     assert isinstance(custom, dict)
-    assert_type(custom, "_CustomValue")
+    assert_type(custom, "CustomValue")
     assert custom["type_tag"] == "tag" and custom["data"] == "text"
 
     spill = sheet.spill_at("B1")
     assert spill is not None and (spill["rows"], spill["cols"]) == (2, 1)
-    array: list[list[_TypedValue]] | None = sheet.get_array_typed("B1")
+    array: list[list[TypedValue]] | None = sheet.get_array_typed("B1")
     assert array == [[1], [2]]
 
     assert ref_kinds(orvel.extract_refs("=A1+B1#+C:C")) == ["cell", "spill", "whole_column"]
@@ -72,7 +74,8 @@ def main() -> None:
 
 
 def misuses(sheet: orvel.Sheet) -> None:
-    # Never called: only type-checked.
+    # Never called: only type-checked. The typing names are no attributes of the module itself.
+    from orvel import TypedValue  # type: ignore[attr-defined]
     sheet.set_cells_typed([("A1", {"kind": "number", "value": "3"})])  # type: ignore[misc, list-item]
     sheet.set_cells_typed([("A1", {"kind": "text", "value": "x"})])  # type: ignore[misc, list-item]
     sheet.set_cells_typed([("A1", {"kind": "custom", "type_tag": "t"})])  # type: ignore[list-item]

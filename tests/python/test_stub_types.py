@@ -8,7 +8,7 @@ import orvel
 
 
 def _stub_typed_dicts():
-    stub = pathlib.Path(orvel.__file__).parent / "orvel-stubs" / "__init__.pyi"
+    stub = pathlib.Path(orvel.__file__).parent / "orvel-stubs" / "typing.pyi"
     fields = {}
     for node in ast.parse(stub.read_text()).body:
         if isinstance(node, ast.ClassDef) and any(
@@ -38,36 +38,36 @@ def _assert_shape(name, value):
 def test_result_dicts_have_the_stubs_keys():
     sheet = orvel.Sheet()
     sheet.set_cells([("A1", "=SEQUENCE(2)"), ("B1", "=A1#+1")])
-    _assert_shape("_SpillRegion", sheet.spill_at("A1"))
+    _assert_shape("SpillRegion", sheet.spill_at("A1"))
     info = orvel.parse_range("A1:B")
-    _assert_shape("_RangeInfo", info)
-    _assert_shape("_CellPosition", info["start"])
-    _assert_shape("_CellPosition", orvel.parse_cell_id("C3"))
+    _assert_shape("RangeInfo", info)
+    _assert_shape("CellPosition", info["start"])
+    _assert_shape("CellPosition", orvel.parse_cell_id("C3"))
     help_ = orvel.signature_help("=IF(1, ", 7)
-    _assert_shape("_SignatureHelp", help_)
-    _assert_shape("_FunctionInfo", help_["function"])
-    _assert_shape("_ParamInfo", help_["function"]["params"][0])
+    _assert_shape("SignatureHelp", help_)
+    _assert_shape("FunctionInfo", help_["function"])
+    _assert_shape("ParamInfo", help_["function"]["params"][0])
     with_examples = [info for info in orvel.list_functions() if info["examples"]]
-    _assert_shape("_ExampleInfo", with_examples[0]["examples"][0])
+    _assert_shape("ExampleInfo", with_examples[0]["examples"][0])
     completion = sheet.complete("=SU", 3)
-    _assert_shape("_Completion", completion)
-    _assert_shape("_CompletionItem", completion["items"][0])
-    _assert_shape("_FormulaRef", orvel.extract_refs("=A1")[0])
-    _assert_shape("_FormulaToken", orvel.formula_tokens("=A1")[0])
+    _assert_shape("Completion", completion)
+    _assert_shape("CompletionItem", completion["items"][0])
+    _assert_shape("FormulaRef", orvel.extract_refs("=A1")[0])
+    _assert_shape("FormulaToken", orvel.formula_tokens("=A1")[0])
     sheet.set_cells_typed([("C1", {"kind": "custom", "type_tag": "t", "data": "d"})])
-    _assert_shape("_CustomValue", sheet.get_typed("C1"))
+    _assert_shape("CustomValue", sheet.get_typed("C1"))
 
 
 def test_kind_texts_are_among_the_stubs_literals():
     ref_kinds = {ref["kind"] for ref in orvel.extract_refs("=A1+B1:C2+A:A+1:1+foo+A1#")}
-    assert ref_kinds == _literals(STUB["_FormulaRef"]["kind"])
+    assert ref_kinds == _literals(STUB["FormulaRef"]["kind"])
     formula = '=SUM(1, "a", TRUE, A1, B1:B2, foo) + ?'
     token_kinds = {token["kind"] for token in orvel.formula_tokens(formula)}
-    assert token_kinds == _literals(STUB["_FormulaToken"]["kind"])
+    assert token_kinds == _literals(STUB["FormulaToken"]["kind"])
     sheet = orvel.Sheet()
     sheet.set_name("SUBTOTALS", "=1")
     item_kinds = {item["kind"] for item in sheet.complete("=SU", 3)["items"]}
-    assert item_kinds == _literals(STUB["_CompletionItem"]["kind"])
+    assert item_kinds == _literals(STUB["CompletionItem"]["kind"])
 
 
 def test_payload_kinds_are_the_ones_the_module_accepts():
