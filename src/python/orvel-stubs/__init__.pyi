@@ -6,18 +6,49 @@ from collections.abc import Callable, Sequence
 from typing import final
 
 from orvel.typing import (
+    BooleanPayload,
     CellPayload,
     CellPosition,
     Completion,
+    CompletionItem,
+    CustomPayload,
     CustomValue,
+    EmptyPayload,
+    ExampleInfo,
     FormulaRef,
     FormulaToken,
     FunctionInfo,
+    NumberPayload,
+    ParamInfo,
     RangeInfo,
+    RawPayload,
     SignatureHelp,
     SpillRegion,
+    StringPayload,
     TypedValue,
 )
+
+# The names these types had before orvel.typing, kept for code that imports them.
+_BooleanPayload = BooleanPayload
+_CellPayload = CellPayload
+_CellPosition = CellPosition
+_Completion = Completion
+_CompletionItem = CompletionItem
+_CustomPayload = CustomPayload
+_CustomValue = CustomValue
+_EmptyPayload = EmptyPayload
+_ExampleInfo = ExampleInfo
+_FormulaRef = FormulaRef
+_FormulaToken = FormulaToken
+_FunctionInfo = FunctionInfo
+_NumberPayload = NumberPayload
+_ParamInfo = ParamInfo
+_RangeInfo = RangeInfo
+_RawPayload = RawPayload
+_SignatureHelp = SignatureHelp
+_SpillRegion = SpillRegion
+_StringPayload = StringPayload
+_TypedValue = TypedValue
 
 __all__ = [
     "Sheet",
