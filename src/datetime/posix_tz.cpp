@@ -89,7 +89,7 @@ std::int64_t rule_epoch_day(const PosixRuleDate& date, std::int64_t year) noexce
             break;
     }
     const std::int64_t first = days_from_civil(year, date.month, 1);
-    const std::int32_t first_weekday = weekday_of_epoch_day(first) % 7;  // Sunday 0
+    const std::int32_t first_weekday = weekday_of_epoch_day(first);  // Sunday 7, 0 mod 7
     std::int32_t into_month = (date.day - first_weekday + 7) % 7 + (date.week - 1) * 7;
     if (into_month >= days_in_month(year, date.month)) into_month -= 7;
     return first + into_month;
