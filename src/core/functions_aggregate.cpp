@@ -25,6 +25,17 @@ void gather_numbers(std::span<const ArrayValue> args, const Registry& registry, 
     }
 }
 
+// One step of the MAX and MIN folds: a NaN never replaces the running value, and -0 counts
+// below +0. Written out rather than with std::fmax/std::fmin, which leave the sign of a zero
+// result to the compiler, so that every build gives the same zero.
+double larger_number(double running, double x) {
+    return x > running || (x == running && std::signbit(running)) ? x : running;
+}
+
+double smaller_number(double running, double x) {
+    return x < running || (x == running && std::signbit(x)) ? x : running;
+}
+
 }  // namespace
 
 ScalarResult fn_sum(std::span<const ArrayValue> args, const Registry& registry) {
@@ -50,7 +61,7 @@ ScalarResult fn_min(std::span<const ArrayValue> args, const Registry& registry) 
     double least = std::numeric_limits<double>::infinity();
     gather_numbers(args, registry, [&](double x) {
         any = true;
-        least = std::fmin(least, x);  // a NaN operand loses to the other one
+        least = smaller_number(least, x);
     });
     return any ? CellValue::number(least) : CellValue();
 }
@@ -60,7 +71,7 @@ ScalarResult fn_max(std::span<const ArrayValue> args, const Registry& registry) 
     double greatest = -std::numeric_limits<double>::infinity();
     gather_numbers(args, registry, [&](double x) {
         any = true;
-        greatest = std::fmax(greatest, x);
+        greatest = larger_number(greatest, x);
     });
     return any ? CellValue::number(greatest) : CellValue();
 }

@@ -1,7 +1,6 @@
 #include "datetime/posix_tz.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "datetime/civil.h"
 #include "datetime/instant.h"
@@ -90,7 +89,7 @@ std::int64_t rule_epoch_day(const PosixRuleDate& date, std::int64_t year) noexce
             break;
     }
     const std::int64_t first = days_from_civil(year, date.month, 1);
-    const std::int32_t first_weekday = weekday_of_epoch_day(first) % 7;  // Sunday 0
+    const std::int32_t first_weekday = weekday_of_epoch_day(first);  // Sunday 7, 0 mod 7
     std::int32_t into_month = (date.day - first_weekday + 7) % 7 + (date.week - 1) * 7;
     if (into_month >= days_in_month(year, date.month)) into_month -= 7;
     return first + into_month;
@@ -133,29 +132,18 @@ std::int64_t posix_transition_seconds(const PosixRuleDate& date, std::int64_t ye
 std::int32_t posix_offset_at(const PosixZone& zone, std::int64_t unix_seconds) noexcept {
     if (!zone.daylight) return zone.standard_offset;
     const PosixDaylightSaving& daylight = *zone.daylight;
-    // Changes may lie up to a week beyond their day, so the neighbouring years' count too. On a
-    // tie the change considered last wins: a year's end over its start (a rule that starts and
-    // ends at once has no daylight saving), the next year's start over an end (all-year DST).
+    // Both changes come from the instant's own year even when a rule time pushes one into the
+    // next or last, as the C library reads a rule; a start after the end (southern hemisphere)
+    // puts daylight saving outside [end, start).
     unix_seconds = std::clamp(unix_seconds, kMinInstantSecond, kMaxInstantSecond);
     const std::int64_t year = civil_from_days(unix_seconds / kSecondsPerDay -
                                               (unix_seconds % kSecondsPerDay < 0 ? 1 : 0))
                                   .year;
-    std::int64_t latest = std::numeric_limits<std::int64_t>::min();
-    std::int32_t offset = zone.standard_offset;
-    for (std::int64_t y = year - 1; y <= year + 1; ++y) {
-        const std::int64_t start =
-            posix_transition_seconds(daylight.start, y, zone.standard_offset);
-        if (start <= unix_seconds && start >= latest) {
-            latest = start;
-            offset = daylight.offset;
-        }
-        const std::int64_t end = posix_transition_seconds(daylight.end, y, daylight.offset);
-        if (end <= unix_seconds && end >= latest) {
-            latest = end;
-            offset = zone.standard_offset;
-        }
-    }
-    return offset;
+    const std::int64_t start = posix_transition_seconds(daylight.start, year, zone.standard_offset);
+    const std::int64_t end = posix_transition_seconds(daylight.end, year, daylight.offset);
+    const bool in_daylight = start <= end ? start <= unix_seconds && unix_seconds < end
+                                          : unix_seconds < end || start <= unix_seconds;
+    return in_daylight ? daylight.offset : zone.standard_offset;
 }
 
 }  // namespace orvel::datetime

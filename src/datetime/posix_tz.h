@@ -49,7 +49,9 @@ std::optional<PosixZone> parse_posix_tz(std::string_view text);
 std::int64_t posix_transition_seconds(const PosixRuleDate& date, std::int64_t year,
                                       std::int32_t offset_before) noexcept;
 
-// The offset in force at the instant: the one set by the latest change at or before it.
+// The offset in force at the instant, the rule read within the instant's UTC year: daylight
+// saving from that year's start to its end, or, when the start comes after the end, outside
+// [end, start). Instants outside the supported range are read at its ends.
 std::int32_t posix_offset_at(const PosixZone& zone, std::int64_t unix_seconds) noexcept;
 
 }  // namespace orvel::datetime

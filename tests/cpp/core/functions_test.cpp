@@ -50,6 +50,11 @@ INSTANTIATE_TEST_SUITE_P(
         FormulaCase{"=MIN()", "_"}, FormulaCase{"=MAX(-5,\"NaN\")", "-5"},
         FormulaCase{"=MIN(\"NaN\")", "inf"}, FormulaCase{"=MIN(A1:B5)", "1"},
         FormulaCase{"=MAX(C1,\"7\",TRUE)", "7"}, FormulaCase{"=COUNT(1,\"x\",2)", "2"},
+        // -0 is below +0, whichever comes first.
+        FormulaCase{"=MAX(-0,0)", "0"}, FormulaCase{"=MAX(0,-0)", "0"},
+        FormulaCase{"=MIN(-0,0)", "-0"}, FormulaCase{"=MIN(0,-0)", "-0"},
+        FormulaCase{"=MAX(-0,-0)", "-0"}, FormulaCase{"=MIN(0,0)", "0"},
+        FormulaCase{"=-MAX(-0+-0+-0,-0*-0*-0,ABS(-0))", "-0"},
         FormulaCase{"=COUNT(TRUE,\"3\")", "2"}, FormulaCase{"=COUNT(A1:B5,C1)", "4"},
         FormulaCase{"=CONCAT(\"a\",1,TRUE)", "'a1TRUE'"},
         FormulaCase{"=CONCAT(A5,\"z\",C1,-0.5)", "'z#N/A-0.5'"},
