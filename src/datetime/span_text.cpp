@@ -283,13 +283,15 @@ std::optional<Unit> scan_label(Cursor& c) {
     return best->unit;
 }
 
-// "HH:MM:SS[.fff]" after the hours' digits, which the caller has read.
+// "HH:MM:SS[.fff]" after the hours' digits, which the caller has read. Each field takes any
+// number of digits ("1:60:00" is 1 hour 60 minutes); only the units' limits bound them.
 Result<Ok> parse_clock(Cursor& c, Span& span, std::int64_t hours) {
     ++c.pos;  // ':'
-    auto minutes = c.fixed_digits(2);
-    if (!minutes || !c.eat(':')) return unexpected(span_syntax("expected HH:MM:SS", c));
-    auto seconds = c.fixed_digits(2);
-    if (!seconds) return unexpected(span_syntax("expected two digit seconds in HH:MM:SS", c));
+    auto minutes = scan_count(c);
+    if (!minutes) return unexpected(std::move(minutes).error());
+    if (!c.eat(':')) return unexpected(span_syntax("expected HH:MM:SS", c));
+    auto seconds = scan_count(c);
+    if (!seconds) return unexpected(std::move(seconds).error());
     std::int32_t fraction = 0;
     if (c.peek() == '.' || c.peek() == ',') {
         ++c.pos;

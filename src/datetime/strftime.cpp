@@ -15,13 +15,19 @@ namespace {
 constexpr int kMaxFieldWidth = 20;
 constexpr int kMaxWidth = 255;
 
+// "%" [flag] [width] ["." [precision]] [colons] directive. A precision goes only with "%.f".
 struct Conversion {
     char flag = 0;
     std::optional<int> width;
+    std::optional<int> precision;
     int colons = 0;
     bool dot = false;
     char directive = 0;
 };
+
+bool is_flag(char c) noexcept {
+    return c == '_' || c == '-' || c == '0' || c == '^' || c == '#';
+}
 
 std::string_view weekday_name(int weekday, bool full) {
     const int index = weekday - 1;
@@ -57,38 +63,35 @@ public:
     }
 
 private:
+    // A run of digits as a number of at most kMaxWidth; none when there is no digit.
+    static Result<std::optional<int>> parse_number(std::string_view format, std::size_t& i) {
+        if (i >= format.size() || format[i] < '0' || format[i] > '9') return std::optional<int>();
+        int value = 0;
+        while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
+            value = value * 10 + (format[i++] - '0');
+            if (value > kMaxWidth)
+                return unexpected(format_error("width in directive is too big (at most 255)"));
+        }
+        return std::optional<int>(value);
+    }
+
     static Result<Conversion> parse_conversion(std::string_view format, std::size_t& i) {
         Conversion conv;
         auto end_error = [] {
             return format_error(
                 "expected to find specifier directive after '%', but found end of format string");
         };
-        while (i < format.size() && (format[i] == '_' || format[i] == '-' || format[i] == '0' ||
-                                     format[i] == '^' || format[i] == '#')) {
-            conv.flag = format[i++];
-        }
-        if (i < format.size() && format[i] >= '1' && format[i] <= '9') {
-            int width = 0;
-            while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
-                width = width * 10 + (format[i++] - '0');
-                if (width > kMaxWidth)
-                    return unexpected(format_error("width in directive is too big (at most 255)"));
-            }
-            conv.width = width;
-        }
+        // One flag: the digits after it are the width, so "%00f" is a width of zero.
+        if (i < format.size() && is_flag(format[i])) conv.flag = format[i++];
+        auto width = parse_number(format, i);
+        if (!width) return unexpected(std::move(width).error());
+        conv.width = *width;
         if (i < format.size() && format[i] == '.') {
             conv.dot = true;
             ++i;
-            if (i < format.size() && format[i] >= '0' && format[i] <= '9') {
-                int width = 0;
-                while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
-                    width = width * 10 + (format[i++] - '0');
-                    if (width > kMaxWidth)
-                        return unexpected(
-                            format_error("width in directive is too big (at most 255)"));
-                }
-                conv.width = width;
-            }
+            auto precision = parse_number(format, i);
+            if (!precision) return unexpected(std::move(precision).error());
+            conv.precision = *precision;
         }
         while (i < format.size() && format[i] == ':' && conv.colons < 3) {
             ++conv.colons;
@@ -131,10 +134,10 @@ private:
                 char default_pad = '0') {
         char pad_with = default_pad;
         int width = default_width;
-        if (conv.flag == '-') width = 0;
         if (conv.flag == '_') pad_with = ' ';
         if (conv.flag == '0') pad_with = '0';
         if (conv.width) width = std::min(*conv.width, kMaxFieldWidth);
+        if (conv.flag == '-') width = 0;
         char digits[24];
         int n = 0;
         const bool negative = value < 0;
@@ -155,14 +158,16 @@ private:
         while (n > 0) out_ += digits[--n];
     }
 
-    void text(const Conversion& conv, std::string_view value) {
+    // `#` swaps the case of the texts that are upper case by default (AM/PM, abbreviations);
+    // names such as "July" keep theirs.
+    void text(const Conversion& conv, std::string_view value, bool upper_by_default = false) {
         if (conv.width && conv.flag != '-') {
             pad(std::min(*conv.width, kMaxFieldWidth) - static_cast<int>(value.size()),
                 conv.flag == '0' ? '0' : ' ');
         }
         for (char c : value) {
             if (conv.flag == '^' && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-            if (conv.flag == '#') {
+            if (conv.flag == '#' && upper_by_default) {
                 if (c >= 'a' && c <= 'z') {
                     c = static_cast<char>(c - 32);
                 } else if (c >= 'A' && c <= 'Z') {
@@ -258,7 +263,7 @@ private:
                 return Ok{};
             case 'C':
                 if (!need_date()) return unexpected(missing(conv, "date to format century"));
-                number(conv, date->year / 100, 2);
+                number(conv, date->year / 100, 1);
                 return Ok{};
             case 'Y':
                 if (!need_date()) return unexpected(missing(conv, "date to format year"));
@@ -338,17 +343,22 @@ private:
             case 'P': {
                 if (!need_time()) return unexpected(missing(conv, "time to format AM/PM"));
                 const bool pm = time->hour >= 12;
-                text(conv, conv.directive == 'p' ? (pm ? "PM" : "AM") : (pm ? "pm" : "am"));
+                if (conv.directive == 'p') {
+                    text(conv, pm ? "PM" : "AM", true);
+                } else {
+                    text(conv, pm ? "pm" : "am");
+                }
                 return Ok{};
             }
             case 'f':
                 if (!need_time())
                     return unexpected(missing(conv, "time to format fractional seconds"));
+                // "%.f" takes its precision after the dot; a width before it has no effect.
                 if (conv.dot) {
-                    if (time->nanosecond == 0 && !conv.width) return Ok{};
-                    if (conv.width && *conv.width == 0) return Ok{};
+                    if (time->nanosecond == 0 && !conv.precision) return Ok{};
+                    if (conv.precision && *conv.precision == 0) return Ok{};
                     out_ += '.';
-                    fraction(time->nanosecond, conv.width);
+                    fraction(time->nanosecond, conv.precision);
                     return Ok{};
                 }
                 if (conv.width && *conv.width == 0)
@@ -386,7 +396,7 @@ private:
                 return Ok{};
             case 'Z':
                 if (zoned == nullptr) return unexpected(missing(conv, "time zone abbreviation"));
-                text(conv, zoned->zone.info_at(zoned->instant.seconds).abbreviation);
+                text(conv, zoned->zone.info_at(zoned->instant.seconds).abbreviation, true);
                 return Ok{};
             case 'c':
                 return run("%Y M%m %d, %a %H:%M:%S");
@@ -395,7 +405,7 @@ private:
             case 'X':
                 return run("%H:%M:%S");
             case 'r':
-                return run("%I:%M:%S %p");
+                return run("%-I:%M:%S %p");
             default:
                 break;
         }

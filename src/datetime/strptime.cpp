@@ -1,6 +1,7 @@
 #include "datetime/strptime.h"
 
 #include <string>
+#include <utility>
 
 #include "datetime/calendar_names.h"
 #include "datetime/format_shorthands.h"
@@ -44,7 +45,7 @@ public:
         while (i < format.size()) {
             const char c = format[i++];
             if (is_blank(c)) {
-                while (is_blank(in_.peek())) ++in_.pos;
+                skip_blanks();
                 continue;
             }
             if (c != '%') {
@@ -64,11 +65,12 @@ public:
 private:
     static Result<Conversion> parse_conversion(std::string_view format, std::size_t& i) {
         Conversion conv;
-        while (i < format.size() && (format[i] == '_' || format[i] == '-' || format[i] == '0' ||
-                                     format[i] == '^' || format[i] == '#')) {
+        // One flag, as for formatting; flags do not change what is read.
+        if (i < format.size() && (format[i] == '_' || format[i] == '-' || format[i] == '0' ||
+                                  format[i] == '^' || format[i] == '#')) {
             ++i;
         }
-        if (i < format.size() && format[i] >= '1' && format[i] <= '9') {
+        if (i < format.size() && format[i] >= '0' && format[i] <= '9') {
             int width = 0;
             while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
                 width = width * 10 + (format[i++] - '0');
@@ -115,25 +117,40 @@ private:
         return parse_error(std::move(text));
     }
 
-    // An unsigned number of at most `max_digits` digits, greedy.
-    Result<std::int64_t> number(const Conversion& conv, std::size_t max_digits,
-                                std::string_view what) {
-        if (conv.width) max_digits = static_cast<std::size_t>(*conv.width);
-        bool overflow = false;
-        auto value = in_.digits(max_digits, overflow);
-        if (!value) return unexpected(expected(conv, what));
-        if (overflow)
-            return unexpected(Error::out_of_range("number too big to parse into a 64-bit integer"));
-        return *value;
+    void skip_blanks() noexcept {
+        while (is_blank(in_.peek())) ++in_.pos;
     }
 
-    Result<std::int64_t> signed_number(const Conversion& conv, std::size_t max_digits,
+    // An unsigned number after any blanks.
+    Result<std::int64_t> number(const Conversion& conv, std::size_t digits,
+                                std::string_view what) {
+        skip_blanks();
+        return unsigned_digits(conv, digits, what);
+    }
+
+    // After any blanks, an optional sign and an unsigned number.
+    Result<std::int64_t> signed_number(const Conversion& conv, std::size_t digits,
                                        std::string_view what) {
+        skip_blanks();
         const bool negative = in_.peek() == '-';
         if (negative || in_.peek() == '+') ++in_.pos;
-        auto value = number(conv, max_digits, what);
+        auto value = unsigned_digits(conv, digits, what);
         if (!value) return value;
         return negative ? -*value : *value;
+    }
+
+    // Greedy, up to `digits` digits or the directive's width when that is more.
+    Result<std::int64_t> unsigned_digits(const Conversion& conv, std::size_t digits,
+                                         std::string_view what) {
+        if (conv.width && static_cast<std::size_t>(*conv.width) > digits)
+            digits = static_cast<std::size_t>(*conv.width);
+        bool overflow = false;
+        auto value = in_.digits(digits, overflow);
+        if (!value) return unexpected(expected(conv, what));
+        // The text is no number we can hold: a parse failure, not a field out of its range.
+        if (overflow)
+            return unexpected(parse_error("number too big to parse into a 64-bit integer"));
+        return *value;
     }
 
     template <std::size_t N>
@@ -236,12 +253,12 @@ private:
                 return Ok{};
             case 'n':
             case 't':
-                while (is_blank(in_.peek())) ++in_.pos;
+                skip_blanks();
                 return Ok{};
             case 'Y':
                 return store(signed_number(conv, 4, "year"), fields_.year);
             case 'C':
-                return store(number(conv, 2, "century"), fields_.century);
+                return store(signed_number(conv, 2, "century"), fields_.century);
             case 'y':
                 return store(number(conv, 2, "two digit year"), fields_.year_of_century);
             case 'G':
@@ -252,9 +269,7 @@ private:
             case 'm':
                 return store(number(conv, 2, "month"), fields_.month);
             case 'd':
-                return store(number(conv, 2, "day"), fields_.day);
             case 'e':
-                while (in_.peek() == ' ') ++in_.pos;
                 return store(number(conv, 2, "day"), fields_.day);
             case 'j':
                 return store(number(conv, 3, "day of year"), fields_.day_of_year);
@@ -265,15 +280,11 @@ private:
             case 'W':
                 return store(number(conv, 2, "week number"), fields_.week_from_monday);
             case 'H':
-                return store(number(conv, 2, "hour"), fields_.hour);
             case 'k':
-                while (in_.peek() == ' ') ++in_.pos;
-                return store(number(conv, 2, "hour"), fields_.hour);
             case 'I':
-                return store(number(conv, 2, "hour"), fields_.hour12);
             case 'l':
-                while (in_.peek() == ' ') ++in_.pos;
-                return store(number(conv, 2, "hour"), fields_.hour12);
+                fields_.twelve_hour = conv.directive == 'I' || conv.directive == 'l';
+                return store(number(conv, 2, "hour"), fields_.hour);
             case 'M':
                 return store(number(conv, 2, "minute"), fields_.minute);
             case 'S':
@@ -377,6 +388,7 @@ Error missing_fields(std::string_view what) {
 
 Result<Date> date_from_week_number(std::int64_t year, std::int64_t week, std::int64_t weekday,
                                    bool from_sunday) {
+    if (week < 0 || week > 53) return unexpected(Error::range("week", week, 0, 53));
     auto jan1 = make_date(year, 1, 1);
     if (!jan1) return jan1;
     const std::int64_t first = epoch_day(*jan1);
@@ -391,7 +403,14 @@ Result<Date> date_from_week_number(std::int64_t year, std::int64_t week, std::in
     }
     auto date = date_from_epoch_day(day);
     if (!date) return date;
-    if (date->year != year) return unexpected(Error::range("week", week, 0, 53));
+    // A week in range whose weekday falls outside the year is a conflict of parsed fields.
+    if (date->year != year) {
+        std::string text = "weekday `";
+        text += kWeekdayNames[weekday - 1];
+        text += from_sunday ? "` is not valid for Sunday based week number"
+                            : "` is not valid for Monday based week number";
+        return unexpected(Error::plain(std::move(text)));
+    }
     return date;
 }
 
@@ -495,23 +514,33 @@ Result<Date> fields_to_date(const ParsedFields& fields) {
 }
 
 Result<Time> fields_to_time(const ParsedFields& f) {
-    std::optional<std::int64_t> hour = f.hour;
-    if (!hour && f.hour12) {
-        if (*f.hour12 < 1 || *f.hour12 > 12)
-            return unexpected(Error::range("hour", *f.hour12, 1, 12));
-        hour = *f.hour12 % 12 + (f.pm.value_or(false) ? 12 : 0);
+    // Each unit needs all the larger ones: "%H:%S" is refused, not read as zero minutes.
+    const std::pair<bool, std::string_view> units[] = {
+        {f.hour.has_value(), "hour"},
+        {f.minute.has_value(), "minute"},
+        {f.second.has_value(), "second"},
+        {f.nanosecond.has_value(), "fractional second"}};
+    std::size_t missing = 0;
+    while (missing < std::size(units) && units[missing].first) ++missing;
+    for (std::size_t smaller = missing + 1; smaller < std::size(units); ++smaller) {
+        if (!units[smaller].first) continue;
+        std::string text = "parsing format did not include ";
+        text += units[missing].second;
+        text += " directive, but did include ";
+        text += units[smaller].second;
+        text += " directive (cannot have smaller time units with bigger time units missing)";
+        return unexpected(missing_fields(text));
     }
-    if (!hour) {
-        if (f.minute || f.second || f.nanosecond) {
-            return unexpected(
-                missing_fields("parsing format did not include an hour directive, but did include "
-                               "minute, second or fractional second directives"));
-        }
-        return Time{};
-    }
+    if (!f.hour) return Time{};
+    std::int64_t hour = *f.hour;
+    if (f.twelve_hour && (hour < 1 || hour > 12))
+        return unexpected(Error::range("hour", hour, 1, 12));
+    if (!f.twelve_hour && hour > 23) return unexpected(Error::range("hour", hour, 0, 23));
+    // The meridiem decides the half of the day, whichever clock gave the hour: "23am" is 11:00.
+    if (f.pm) hour = hour % 12 + (*f.pm ? 12 : 0);
     std::int64_t second = f.second.value_or(0);
     if (second == 60) second = 59;
-    return make_time(*hour, f.minute.value_or(0), second, f.nanosecond.value_or(0));
+    return make_time(hour, f.minute.value_or(0), second, f.nanosecond.value_or(0));
 }
 
 Result<DateTime> fields_to_datetime(const ParsedFields& fields) {

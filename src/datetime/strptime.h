@@ -17,21 +17,23 @@ struct ParsedFields {
     std::optional<std::int64_t> iso_year, iso_year_of_century, iso_week;
     std::optional<std::int64_t> week_from_sunday, week_from_monday;
     std::optional<std::int64_t> weekday;  // Monday 1 .. Sunday 7
-    std::optional<std::int64_t> hour, hour12, minute, second, nanosecond;
-    std::optional<bool> pm;
+    std::optional<std::int64_t> hour, minute, second, nanosecond;
+    bool twelve_hour = false;  // the hour came from %I or %l
+    std::optional<bool> pm;    // a meridiem applies to the hour of either clock
     std::optional<std::int32_t> offset;
     std::optional<std::string_view> zone_name;  // points into the parsed text
     std::optional<std::int64_t> timestamp;
 };
 
 // Reads the whole text by the format. Directives as for formatting, except %Z, %c, %r, %x and
-// %X, which are refused. Blanks in the format match any run of blanks in the text.
+// %X, which are refused. Blanks in the format match any run of blanks in the text, and blanks
+// before a number are skipped. A width lets a number take more digits than its usual count.
 Result<ParsedFields> parse_strptime(std::string_view text, std::string_view format);
 
 // A date from year-month-day, else ISO week date, else day of year, else week number and
 // weekday; a parsed weekday must agree.
 Result<Date> fields_to_date(const ParsedFields& fields);
-// Midnight when no hour was parsed.
+// Midnight when no hour was parsed; a smaller unit without all the larger ones is refused.
 Result<Time> fields_to_time(const ParsedFields& fields);
 Result<DateTime> fields_to_datetime(const ParsedFields& fields);
 

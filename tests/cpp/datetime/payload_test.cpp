@@ -55,7 +55,9 @@ INSTANTIATE_TEST_SUITE_P(
                       SpanTextCase{"1d 02:03:04.5", "P1DT2H3M4.5S"},
                       SpanTextCase{"10:00:00", "PT10H"}, SpanTextCase{"7\xC2\xB5s", "PT0.000007S"},
                       SpanTextCase{"+P1W", "P1W"}, SpanTextCase{"-PT0S", "PT0S"},
-                      SpanTextCase{"PT631107417600S", "PT631107417600S"}));
+                      SpanTextCase{"PT631107417600S", "PT631107417600S"},
+                      SpanTextCase{"999:999:999", "PT999H999M999S"},
+                      SpanTextCase{"1:60:0", "PT1H60M"}, SpanTextCase{"1.5h", "PT1H30M"}));
 
 class SpanRefusal : public ::testing::TestWithParam<std::string> {};
 
@@ -68,7 +70,8 @@ INSTANTIATE_TEST_SUITE_P(Table, SpanRefusal,
                                            "P1.5D", "PT1M2H", "1h 2d", "1h 1h", "-1d ago", "P1Y1Y",
                                            "1.5d", "PT1.5H30M", "99999999999999999999999s",
                                            "PT631107417601S", "1d trailing",
-                                           "P1Y2M3DT4H5M6.1234567891S"));
+                                           "P1Y2M3DT4H5M6.1234567891S", "1h 2:00:00",
+                                           "1.5h 30m", "1d abc", "1dago"));
 
 TEST(Payloads, SpanUnitsOverTheirLimitAreRangeErrors) {
     auto over = parse_span("P19999Y");

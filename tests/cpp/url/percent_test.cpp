@@ -82,7 +82,7 @@ std::string random_text(std::mt19937& rng) {
     std::string out;
     for (int i = length(rng); i > 0; --i) {
         const Range& range = kRanges[pick(rng)];
-        testing::append_code_point(
+        append_code_point(
             out, std::uniform_int_distribution<std::uint32_t>(range.first, range.last)(rng));
     }
     return out;

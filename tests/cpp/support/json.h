@@ -12,7 +12,8 @@
 
 #include "code_points.h"
 
-namespace orvel::url::testing {
+// Declared in orvel itself, so the test namespaces of every package find them unqualified.
+namespace orvel::inline test_support {
 
 struct Json {
     enum class Kind { Null, Boolean, Number, String, Array, Object };
@@ -161,4 +162,4 @@ private:
     std::size_t pos_ = 0;
 };
 
-}  // namespace orvel::url::testing
+}  // namespace orvel::inline test_support

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace orvel::url::testing {
+namespace orvel::inline test_support {
 
 // `cp` must be a Unicode scalar value (no surrogate, at most U+10FFFF).
 inline void append_code_point(std::string& out, std::uint32_t cp) {
@@ -25,4 +25,4 @@ inline void append_code_point(std::string& out, std::uint32_t cp) {
     }
 }
 
-}  // namespace orvel::url::testing
+}  // namespace orvel::inline test_support
