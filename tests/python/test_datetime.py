@@ -157,7 +157,7 @@ HOSTILE_ZONE_NAMES = [
 
 
 class TestHostileInput:
-    @pytest.mark.parametrize("name", HOSTILE_ZONE_NAMES)
+    @pytest.mark.parametrize("name", HOSTILE_ZONE_NAMES, ids=lambda name: repr(name)[:40])
     def test_unknown_and_hostile_zone_names_are_not_found(self, dt, name):
         message = f"failed to find time zone `{name}` in time zone database"
         assert calc(dt, "=TIMEZONE(A1)", name) == VALUE + "TIMEZONE: " + message

@@ -15,11 +15,14 @@ def test_tokens_and_references_are_dicts_of_character_positions():
         {"start": 5, "end": 6, "kind": "number"},
     ]
     assert orvel.formula_tokens("A1") == []
-    assert orvel.extract_refs("='é'&A1+B1:C2") == [
+    refs = orvel.extract_refs("='é'&A1+B1:C2")
+    assert refs == [
         {"start": 5, "end": 7, "text": "A1", "kind": "cell", "cells": ["A1"]},
         {"start": 8, "end": 13, "text": "B1:C2", "kind": "range",
          "cells": ["B1", "C1", "B2", "C2"]},
     ]  # fmt: skip
+    assert list(orvel.formula_tokens("=1")[0]) == ["start", "end", "kind"]
+    assert list(refs[0]) == ["start", "end", "text", "kind", "cells"]
 
 
 def test_index_lists_may_be_tuples_none_missing_or_keywords():
