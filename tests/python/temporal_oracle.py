@@ -1,12 +1,8 @@
-"""Expected temporal texts computed with Python's own datetime and zoneinfo.
-
-The sheet stores a temporal value as the text of its payload; these helpers write the payload
-that a given Python value must produce, so tests compare against Python's calendar and time-zone
-rules rather than against the engine's output.
-"""
+"""Expected temporal payloads computed with Python's datetime, calendar and zoneinfo, so tests
+compare the package with Python's calendar and time-zone rules rather than with its own output."""
 
 import calendar
-from datetime import date, datetime, time, timedelta, timezone
+from datetime import date, datetime, timedelta, timezone
 from zoneinfo import ZoneInfo
 
 # Proleptic Gregorian dates repeat their weekday, day of year and ISO week every 400 years
@@ -28,24 +24,15 @@ def date_payload(year, month, day):
     return f"{head}-{month:02d}-{day:02d}"
 
 
-def fraction_text(nanos):
-    if nanos == 0:
-        return ""
-    return "." + f"{nanos:09d}".rstrip("0")
-
-
 def time_payload(hour, minute, second, nanos=0):
-    return f"{hour:02d}:{minute:02d}:{second:02d}{fraction_text(nanos)}"
+    fraction = "." + f"{nanos:09d}".rstrip("0") if nanos else ""
+    return f"{hour:02d}:{minute:02d}:{second:02d}{fraction}"
 
 
-def datetime_payload(value, nanos=None):
-    """Payload of a naive datetime; `nanos` overrides the microseconds when given."""
-    fraction = value.microsecond * 1000 if nanos is None else nanos
-    return (
-        date_payload(value.year, value.month, value.day)
-        + "T"
-        + time_payload(value.hour, value.minute, value.second, fraction)
-    )
+def datetime_payload(value):
+    """Payload of a naive datetime."""
+    clock = time_payload(value.hour, value.minute, value.second, value.microsecond * 1000)
+    return date_payload(value.year, value.month, value.day) + "T" + clock
 
 
 def offset_payload(seconds):
@@ -88,7 +75,6 @@ def resolve_local(local, zone_name, choice="compatible"):
 
 def add_months(value, months):
     """A date moved by whole months, the day clamped to the target month's length."""
-    index = value.year * 12 + (value.month - 1) + months
-    year, month = divmod(index, 12)
+    year, month = divmod(value.year * 12 + (value.month - 1) + months, 12)
     day = min(value.day, calendar.monthrange(year, month + 1)[1])
     return value.replace(year=year, month=month + 1, day=day)
