@@ -9,7 +9,7 @@ namespace orvel::python {
 
 namespace {
 
-std::string call_prefix(const Parameters& parameters) {
+std::string call_prefix(const Signature& parameters) {
     return std::string(parameters.function) + "() ";
 }
 
@@ -28,7 +28,7 @@ std::string quoted_list(const std::vector<const char*>& names) {
     return out;
 }
 
-[[noreturn]] void raise_too_many_positional(const Parameters& parameters, Py_ssize_t given) {
+[[noreturn]] void raise_too_many_positional(const Signature& parameters, Py_ssize_t given) {
     std::string message = call_prefix(parameters) + "takes ";
     if (parameters.required < parameters.count) {
         message += "from " + std::to_string(parameters.required) + " to " +
@@ -41,14 +41,14 @@ std::string quoted_list(const std::vector<const char*>& names) {
     raise(PyExc_TypeError, message);
 }
 
-[[noreturn]] void raise_keyword_error(const Parameters& parameters, const char* what,
+[[noreturn]] void raise_keyword_error(const Signature& parameters, const char* what,
                                       PyObject* keyword) {
     std::string_view name;
     if (!utf8_or_null(keyword, name)) throw PythonError{};
     raise(PyExc_TypeError, call_prefix(parameters) + what + " '" + std::string(name) + "'");
 }
 
-std::size_t find_parameter(const Parameters& parameters, PyObject* keyword) {
+std::size_t find_parameter(const Signature& parameters, PyObject* keyword) {
     for (std::size_t i = 0; i < parameters.count; ++i) {
         if (PyUnicode_EqualToUTF8(keyword, parameters.names[i])) return i;
     }
@@ -57,8 +57,11 @@ std::size_t find_parameter(const Parameters& parameters, PyObject* keyword) {
 
 }  // namespace
 
-void bind_arguments(const Parameters& parameters, PyObject* const* args, Py_ssize_t nargs,
+void bind_arguments(const Signature& parameters, PyObject* const* args, Py_ssize_t nargs,
                     PyObject* kwnames, PyObject** slots) {
+    if (parameters.required > parameters.count) {
+        throw core::InternalError("more required parameters than parameters");
+    }
     const auto count = static_cast<Py_ssize_t>(parameters.count);
     for (Py_ssize_t i = 0; i < nargs && i < count; ++i) slots[i] = args[i];
     if (kwnames != nullptr) {
