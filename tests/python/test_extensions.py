@@ -71,6 +71,7 @@ class TestCustomFunctions:
         "function,typed",
         [
             (lambda args: 2.0, 2),
+            (lambda args: -1, -1),
             (lambda args: -0.0, 0),
             (lambda args: 2**53 - 1, 2**53 - 1),
             (lambda args: 2**53, float(2**53)),
@@ -165,6 +166,8 @@ class TestRegisterType:
             (object(), "handler: missing `type_tag`"),
             (type("H", (), {"type_tag": 5})(), "handler: `type_tag` must be str"),
             (type("H", (), {"type_tag": ""})(), "handler: `type_tag` must be non-empty"),
+            (type("H", (), {"type_tag": "\ud800"})(), "'utf-8' codec can't encode character "
+             "'\\ud800' in position 0: surrogates not allowed"),
         ],
     )
     def test_bad_handlers(self, sheet, handler, message):
@@ -208,6 +211,7 @@ class TestRegisterType:
             ("parse_literal", lambda raw: {"data": 5}, "abc", "abc"),
             ("parse_literal", lambda raw: {"data": "\ud800"}, "abc", "abc"),
             ("parse_literal", lambda raw: [raw], "abc", "abc"),
+            ("parse_literal", lambda raw: {}, "abc", "abc"),
             # A display that fails or gives no str shows the data text.
             ("display", None, '=A1&""', "d"),
             ("display", 42, '=A1&""', "d"),
@@ -287,7 +291,10 @@ class TestBorrow:
         assert sheet.get("A1") == "RuntimeError: Already mutably borrowed"
 
     def test_deep_reentry_is_bounded(self, sheet):
+        calls = []
+
         def nest(args):
+            calls.append(1)
             inner = orvel.Sheet()
             inner.register_function("NEST", nest)
             inner.set_cells([("A1", "=NEST()")])
@@ -295,7 +302,8 @@ class TestBorrow:
 
         sheet.register_function("NEST", nest)
         sheet.set_cells([("A1", "=NEST()")])
-        assert sheet.get("A1").startswith("RecursionError: maximum recursion depth exceeded")
+        assert sheet.get("A1") == "RecursionError: maximum recursion depth exceeded in an orvel callback"
+        assert len(calls) == 200
         sheet.set_cells([("A2", "1")])
         assert sheet.get("A2") == "1"
 

@@ -21,8 +21,9 @@ class Handler:
 # result; ... where another test pins it).
 FUNCTIONS = [
     ("evaluate", "(formula)", ("=1+1",), "2"),
-    ("extract_refs", "(formula)", ("=A1",), ...),
-    ("formula_tokens", "(formula)", ("=A1",), ...),
+    ("extract_refs", "(formula)", ("=A1",),
+     [{"start": 1, "end": 3, "text": "A1", "kind": "cell", "cells": ["A1"]}]),
+    ("formula_tokens", "(formula)", ("=A1",), [{"start": 1, "end": 3, "kind": "cell_ref"}]),
     ("rewrite_refs_for_deletion", "(formula, deleted_cols=None, deleted_rows=None)",
      ("=A1+B2+C3", [1], [2]), "=A1+#REF!+#REF!"),
     ("adjust_refs_for_deletion", "(formula, deleted_cols=None, deleted_rows=None)",
@@ -39,7 +40,9 @@ FUNCTIONS = [
      ("=A1+A2+A3+A4", 0, 1, 2), "=A3+A4+A1+A2"),
     ("shift_formula_refs", "(formula, d_row, d_col, max_row, max_col)",
      ("=B2", -1, 2, 9, 9), "=D1"),
-    ("parse_range", "(input)", ("A1:B2",), ...),
+    ("parse_range", "(input)", ("B1:C",), {"start": {"row": 0, "col": 1}, "end_col": 2,
+                                           "end_row": None, "unbounded": True,
+                                           "normalized": "B1:C"}),
     ("is_unbounded_range", "(input)", ("A:A",), True),
     ("parse_cell_id", "(input)", ("B3",), {"row": 2, "col": 1}),
     ("col_to_index", "(letters)", ("AB",), 27),
