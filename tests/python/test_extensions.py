@@ -110,12 +110,16 @@ class TestCustomFunctions:
         got = sheet.get_typed("A1")
         assert repr(got) == repr(typed) and type(got) is type(typed)
 
-    def test_arguments_arrive_flattened(self, sheet):
+    def test_arguments_arrive_flattened_and_converted(self, sheet):
         seen = []
         sheet.register_function("F", lambda args: seen.append(args) or len(args))
-        sheet.set_cells([("A1", "1"), ("B1", "x"), ("B2", "TRUE"), ("C1", "=F(A1:B2, 5)")])
-        assert seen[-1] == [1, "x", None, True, 5]
-        assert sheet.get_typed("C1") == 5
+        sheet.set_cells_typed([("C2", {"kind": "custom", "type_tag": "t", "data": "d"})])
+        sheet.set_cells([("A1", "1"), ("B1", "x"), ("A2", "=1/0"), ("B2", "TRUE"),
+                         ("C1", "=F(A1:B2, 2.5, 9007199254740992, -0, C2, D9)")])
+        assert seen == [[1, "x", "#DIV/0!", True, 2.5, 2.0**53, 0, {"type_tag": "t", "data": "d"},
+                         None]]
+        assert [type(arg) for arg in seen[0][4:7]] == [float, float, int]
+        assert sheet.get_typed("C1") == 9
 
     def test_float_conversion_that_mutates_the_result_container(self, sheet):
         values = []
