@@ -5,13 +5,16 @@ import pytest
 import orvel
 
 # The engine's rules are pinned in tests/cpp/core; here what crossing into Python adds: None
-# for Empty, NUL kept, failures raised.
+# for Empty, NUL kept, failures raised, and the extent of a sheetless evaluation.
 RESULTS = [
     ("", None),
     ("=A1", None),
     ("hello", "hello"),
     ("=0.1+0.2", "0.30000000000000004"),
     ('="a\x00b"', "a\x00b"),
+    # Whole columns span rows 1 to 1000, whole rows columns A to Z.
+    ("=SUM(IF(A:A=0,1,0))+SUM(IF(1:1=0,1,0))/1000", "1000.026"),
+    ("=C7#", "#REF!"),
 ]
 
 
