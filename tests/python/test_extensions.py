@@ -306,7 +306,9 @@ class TestBorrow:
 
         sheet.register_function("NEST", nest)
         sheet.set_cells([("A1", "=NEST()")])
-        assert sheet.get("A1") == "RecursionError: maximum recursion depth exceeded in an orvel callback"
+        assert sheet.get("A1") == (
+            "RecursionError: maximum recursion depth exceeded in an orvel callback"
+        )
         assert len(calls) == 200
         sheet.set_cells([("A2", "1")])
         assert sheet.get("A2") == "1"

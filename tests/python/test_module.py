@@ -1,4 +1,5 @@
-"""The module's surface: exported names, text signatures, docstrings, argument errors."""
+"""The module's surface: exported names, text signatures, docstrings, argument counts and
+conversions."""
 
 import ast
 import inspect
@@ -10,6 +11,7 @@ import pytest
 
 import orvel
 
+
 class Handler:
     type_tag = "t"
 
@@ -17,8 +19,8 @@ class Handler:
         return {"data": raw + "|" + options}
 
 
-# Every function and method: its signature and a valid call (the module functions with its
-# result; ... where another test pins it).
+# Every function and method: its signature and a valid call (for a module function, with its
+# result, or ... where another test pins it).
 FUNCTIONS = [
     ("evaluate", "(formula)", ("=1+1",), "2"),
     ("extract_refs", "(formula)", ("=A1",),

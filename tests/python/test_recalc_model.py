@@ -363,7 +363,8 @@ def differences(model, sheet):
     actual = [(cell, v) for cell, v in sheet.get_all().items() if v != ""]
     if expected != actual:
         found.append(("values", expected, actual))
-    typed = {c: v.text if isinstance(v, Error) else v for c, v in model.values.items() if v is not None}
+    typed = {c: shown(v) if isinstance(v, Error) else v for c, v in model.values.items()}
+    typed = {cell: value for cell, value in typed.items() if value is not None}
     if sheet.get_all_typed() != typed:
         found.append("typed values")
     grid = [f"{c}{r}" for c in COLUMNS for r in range(1, ROWS + 1)]

@@ -122,9 +122,10 @@ class TestArrays:
         assert sheet.get_array("A1") == [["1", "2"], ["3", "4"]]
         assert sheet.get_array_typed("A1") == [[1, 2], [3, 4]]
         assert list(sheet.spill_at("A1").items()) == [("rows", 2), ("cols", 2)]
-        assert (sheet.owner_of("B2"), sheet.owner_of("A1"), sheet.owner_of("D1")) == ("A1", "A1", None)
+        assert [sheet.owner_of(cell) for cell in ("B2", "A1", "D1")] == ["A1", "A1", None]
         for cell in ("B1", "D1", "Q9"):
-            assert sheet.get_array(cell) is sheet.get_array_typed(cell) is sheet.spill_at(cell) is None
+            assert sheet.get_array(cell) is sheet.get_array_typed(cell) is None
+            assert sheet.spill_at(cell) is None
 
     def test_arrays_without_columns(self, sheet):
         sheet.set_cells([("A1", '=SEQUENCE(3, "NaN")'), ("B1", '=SEQUENCE(100000, "NaN")'),
