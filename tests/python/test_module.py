@@ -280,7 +280,8 @@ ARGUMENTS = [
 ]
 
 
-@pytest.mark.parametrize("call,outcome", ARGUMENTS)
+@pytest.mark.parametrize("call,outcome", ARGUMENTS, ids=lambda value: (
+    None if callable(value) and not isinstance(value, type) else repr(value)[:70]))
 def test_argument_conversions(call, outcome):
     if isinstance(outcome, (type, Exception)):
         kind = outcome if isinstance(outcome, type) else type(outcome)
