@@ -2,7 +2,6 @@
 
 import gc
 import os
-import sys
 import tracemalloc
 
 import pytest

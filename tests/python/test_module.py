@@ -124,9 +124,6 @@ def test_docstrings_are_the_help_text_alone():
     assert orvel.col_to_index.__doc__.splitlines()[2] == (
         '`"A"` → `0`, `"Z"` → `25`, `"AA"` → `26`. Accepts lowercase too.'
     )
-
-
-def test_method_docstrings_are_the_help_text_alone():
     assert orvel.Sheet.get.__doc__ == "Get the computed value of a cell as a string, or None if empty."
     assert orvel.Sheet.set_cells.__doc__ == (
         "Set one or more cells and recalculate.\n"
