@@ -315,17 +315,23 @@ class TestBorrow:
 
 
 class TestCollection:
-    def test_sheet_referenced_by_its_own_function_is_collected(self):
-        sheet = orvel.Sheet()
-        sheet.register_function("SELF", lambda args: sheet.get("A1"))
-
+    @pytest.mark.parametrize("through", ["function", "handler"])
+    def test_a_sheet_held_by_its_last_callback_is_collected(self, through):
         class Marker:
             pass
 
         marker = Marker()
         probe = weakref.ref(marker)
+        sheet = orvel.Sheet()
+        holder = [sheet]  # not a closure cell, which `del sheet` would empty
+        # Earlier callbacks first: the collector must see past them to the last one.
         sheet.register_function("KEEP", lambda args, marker=marker: 1)
-        del marker, sheet
+        sheet.register_type(type("A", (), {"type_tag": "a", "display": lambda self, v: ""})())
+        if through == "function":
+            sheet.register_function("SELF", lambda args, holder=holder: 1)
+        else:
+            sheet.register_type(type("B", (), {"type_tag": "b", "display": holder.append})())
+        del marker, sheet, holder
         gc.collect()
         assert probe() is None
 

@@ -41,7 +41,7 @@ FUNCTIONS = [
     ("adjust_refs_for_row_block_move_data_following", "(formula, src_start, src_end, final_start)",
      ("=A1+A2+A3+A4", 0, 1, 2), "=A3+A4+A1+A2"),
     ("shift_formula_refs", "(formula, d_row, d_col, max_row, max_col)",
-     ("=B2", -1, 2, 9, 9), "=D1"),
+     ("=A5", -1, 1, 9, 3), "=B4"),
     ("parse_range", "(input)", ("B1:C",), {"start": {"row": 0, "col": 1}, "end_col": 2,
                                            "end_row": None, "unbounded": True,
                                            "normalized": "B1:C"}),
