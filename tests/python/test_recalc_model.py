@@ -9,9 +9,11 @@ its blocking rules. It understands a small formula language (SEQUENCE, COUNT ove
 whole columns, cell and spill references, named definitions), enough to make spills grow,
 shrink, compete and form loops.
 
-After every edit the values (in their order), the cycle error, the spill regions and the spill
-owners of the real sheet must equal the model's. The engine keeps parses, orderings and literal
-values between recalculations; these sequences are where a stale one would show.
+After every edit the values (in their order, as text and typed), the cycle error, the spill
+regions and owners, the pins and the names of the real sheet must equal the model's. The engine
+keeps parses, orderings and literal values between recalculations; these sequences are where a
+stale one would show. Big sheets add thousands of cells at a time, so that the sheet frees the
+records of unused cells and hands their ids to new ones, several times over.
 """
 
 import random
