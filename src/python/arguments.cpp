@@ -9,8 +9,8 @@ namespace orvel::python {
 
 namespace {
 
-std::string call_prefix(const Parameters& parameters) {
-    return std::string(parameters.function) + "() ";
+std::string call_prefix(const Signature& signature) {
+    return std::string(signature.function) + "() ";
 }
 
 // 'a'; 'a' and 'b'; 'a', 'b', and 'c' (as CPython lists missing parameters).
@@ -28,60 +28,63 @@ std::string quoted_list(const std::vector<const char*>& names) {
     return out;
 }
 
-[[noreturn]] void raise_too_many_positional(const Parameters& parameters, Py_ssize_t given) {
-    std::string message = call_prefix(parameters) + "takes ";
-    if (parameters.required < parameters.count) {
-        message += "from " + std::to_string(parameters.required) + " to " +
-                   std::to_string(parameters.count) + " positional arguments";
+[[noreturn]] void raise_too_many_positional(const Signature& signature, Py_ssize_t given) {
+    std::string message = call_prefix(signature) + "takes ";
+    if (signature.required < signature.count) {
+        message += "from " + std::to_string(signature.required) + " to " +
+                   std::to_string(signature.count) + " positional arguments";
     } else {
-        message += std::to_string(parameters.count) + " positional argument";
-        if (parameters.count != 1) message += "s";
+        message += std::to_string(signature.count) + " positional argument";
+        if (signature.count != 1) message += "s";
     }
     message += " but " + std::to_string(given) + (given == 1 ? " was" : " were") + " given";
     raise(PyExc_TypeError, message);
 }
 
-[[noreturn]] void raise_keyword_error(const Parameters& parameters, const char* what,
+[[noreturn]] void raise_keyword_error(const Signature& signature, const char* what,
                                       PyObject* keyword) {
     std::string_view name;
     if (!utf8_or_null(keyword, name)) throw PythonError{};
-    raise(PyExc_TypeError, call_prefix(parameters) + what + " '" + std::string(name) + "'");
+    raise(PyExc_TypeError, call_prefix(signature) + what + " '" + std::string(name) + "'");
 }
 
-std::size_t find_parameter(const Parameters& parameters, PyObject* keyword) {
-    for (std::size_t i = 0; i < parameters.count; ++i) {
-        if (PyUnicode_EqualToUTF8(keyword, parameters.names[i])) return i;
+std::size_t find_parameter(const Signature& signature, PyObject* keyword) {
+    for (std::size_t i = 0; i < signature.count; ++i) {
+        if (PyUnicode_EqualToUTF8(keyword, signature.names[i])) return i;
     }
-    return parameters.count;
+    return signature.count;
 }
 
 }  // namespace
 
-void bind_arguments(const Parameters& parameters, PyObject* const* args, Py_ssize_t nargs,
+void bind_arguments(const Signature& signature, PyObject* const* args, Py_ssize_t nargs,
                     PyObject* kwnames, PyObject** slots) {
-    const auto count = static_cast<Py_ssize_t>(parameters.count);
+    if (signature.required > signature.count) {
+        throw core::InternalError("more required parameters than parameters");
+    }
+    const auto count = static_cast<Py_ssize_t>(signature.count);
     for (Py_ssize_t i = 0; i < nargs && i < count; ++i) slots[i] = args[i];
     if (kwnames != nullptr) {
         const Py_ssize_t keywords = PyTuple_GET_SIZE(kwnames);
         for (Py_ssize_t k = 0; k < keywords; ++k) {
             PyObject* keyword = PyTuple_GET_ITEM(kwnames, k);
-            const std::size_t index = find_parameter(parameters, keyword);
-            if (index == parameters.count) {
-                raise_keyword_error(parameters, "got an unexpected keyword argument", keyword);
+            const std::size_t index = find_parameter(signature, keyword);
+            if (index == signature.count) {
+                raise_keyword_error(signature, "got an unexpected keyword argument", keyword);
             }
             if (slots[index] != nullptr) {
-                raise_keyword_error(parameters, "got multiple values for argument", keyword);
+                raise_keyword_error(signature, "got multiple values for argument", keyword);
             }
             slots[index] = args[nargs + k];
         }
     }
-    if (nargs > count) raise_too_many_positional(parameters, nargs);
+    if (nargs > count) raise_too_many_positional(signature, nargs);
     std::vector<const char*> missing;
-    for (std::size_t i = 0; i < parameters.required; ++i) {
-        if (slots[i] == nullptr) missing.push_back(parameters.names[i]);
+    for (std::size_t i = 0; i < signature.required; ++i) {
+        if (slots[i] == nullptr) missing.push_back(signature.names[i]);
     }
     if (!missing.empty()) {
-        std::string message = call_prefix(parameters) + "missing " +
+        std::string message = call_prefix(signature) + "missing " +
                               std::to_string(missing.size()) + " required positional argument" +
                               (missing.size() == 1 ? ": " : "s: ") + quoted_list(missing);
         raise(PyExc_TypeError, message);

@@ -11,13 +11,25 @@
 #include <string_view>
 #include <vector>
 
+#include "core/values.h"
+
 namespace orvel::python {
 
+// A function's parameters as CPython names them in messages ("evaluate", "Sheet.get"); the
+// first `required` have no default.
+template <std::size_t N>
 struct Parameters {
-    const char* function;  // as CPython names it in messages: "evaluate", "Sheet.get"
+    const char* function;
+    const char* const (&names)[N];
+    std::size_t required = N;
+};
+
+// The same, without the count in its type.
+struct Signature {
+    const char* function;
     const char* const* names;
     std::size_t count;
-    std::size_t required;  // the first `required` parameters have no default
+    std::size_t required;
 };
 
 // Method-table entries: fast-call functions with keywords, stored as CPython's PyCFunction.
@@ -29,14 +41,30 @@ PyCFunction as_cfunction(Function function) {
 }
 
 // Matches positional and keyword arguments to parameters; a slot left null was not given.
-void bind_arguments(const Parameters& parameters, PyObject* const* args, Py_ssize_t nargs,
+void bind_arguments(const Signature& signature, PyObject* const* args, Py_ssize_t nargs,
                     PyObject* kwnames, PyObject** slots);
 
+// The arguments of one call, by parameter index; null where one was not given. An index past
+// the last parameter is an internal error rather than a read past the end.
 template <std::size_t N>
-std::array<PyObject*, N> bind(const Parameters& parameters, PyObject* const* args,
-                              Py_ssize_t nargs, PyObject* kwnames) {
-    std::array<PyObject*, N> slots{};
-    bind_arguments(parameters, args, nargs, kwnames, slots.data());
+class BoundArguments {
+public:
+    PyObject* operator[](std::size_t index) const {
+        if (index >= N) throw core::InternalError("argument index out of range");
+        return slots_[index];
+    }
+    PyObject** data() noexcept { return slots_.data(); }
+
+private:
+    std::array<PyObject*, N> slots_{};
+};
+
+template <std::size_t N>
+BoundArguments<N> bind(const Parameters<N>& parameters, PyObject* const* args, Py_ssize_t nargs,
+                       PyObject* kwnames) {
+    BoundArguments<N> slots;
+    bind_arguments({parameters.function, parameters.names, N, parameters.required}, args, nargs,
+                   kwnames, slots.data());
     return slots;
 }
 

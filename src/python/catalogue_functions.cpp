@@ -21,8 +21,8 @@ PyObject* py_list_functions(PyObject*, PyObject*) {
 PyObject* py_signature_help(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                             PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"signature_help", kFormulaCursor, 2, 2};
-        auto slots = bind<2>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"signature_help", kFormulaCursor};
+        auto slots = bind(kParams, args, nargs, kwnames);
         std::string_view formula = str_argument(slots[0], "formula");
         const std::size_t cursor = size_argument(slots[1], "cursor");
         return signature_help_to_py(core::signature_help(formula, cursor)).release();

@@ -13,8 +13,8 @@ constexpr const char* kFormula[] = {"formula"};
 
 PyObject* py_evaluate(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"evaluate", kFormula, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"evaluate", kFormula};
+        auto slots = bind(kParams, args, nargs, kwnames);
         auto result = core::evaluate_one_shot(str_argument(slots[0], "formula"));
         if (!result) raise(PyExc_ValueError, result.error().display());
         if (result->is_empty()) Py_RETURN_NONE;

@@ -17,8 +17,8 @@ constexpr const char* kFormulaCursor[] = {"formula", "cursor"};
 
 PyObject* complete(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.complete", kFormulaCursor, 2, 2};
-        auto slots = bind<2>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.complete", kFormulaCursor};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         SharedBorrow borrow(sheet.borrow);
         std::string_view formula = str_argument(slots[0], "formula");
@@ -56,8 +56,8 @@ PyObject* list_functions(PyObject* self, PyObject*) {
 
 PyObject* signature_help(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.signature_help", kFormulaCursor, 2, 2};
-        auto slots = bind<2>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.signature_help", kFormulaCursor};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         SharedBorrow borrow(sheet.borrow);
         std::string_view formula = str_argument(slots[0], "formula");

@@ -62,8 +62,8 @@ constexpr const char* kTryParse[] = {"type_tag", "raw", "options"};
 
 PyObject* try_parse(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.try_parse", kTryParse, 3, 3};
-        auto slots = bind<3>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.try_parse", kTryParse};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         SharedBorrow borrow(sheet.borrow);
         std::string_view tag = str_argument(slots[0], "type_tag");
@@ -77,8 +77,8 @@ PyObject* try_parse(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnam
 
 PyObject* get(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.get", kCellId, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.get", kCellId};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         SharedBorrow borrow(sheet.borrow);
         const core::CellValue value = engine_of(sheet).get(str_argument(slots[0], "cell_id"));
@@ -89,8 +89,8 @@ PyObject* get(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
 
 PyObject* get_typed(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.get_typed", kCellId, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.get_typed", kCellId};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         SharedBorrow borrow(sheet.borrow);
         return value_to_py(engine_of(sheet).get(str_argument(slots[0], "cell_id"))).release();
@@ -128,8 +128,8 @@ PyObject* get_all_typed(PyObject* self, PyObject*) {
 
 PyObject* get_array(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.get_array", kCellId, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.get_array", kCellId};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         SharedBorrow borrow(sheet.borrow);
         const core::ArrayValue* array =
@@ -144,8 +144,8 @@ PyObject* get_array(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnam
 
 PyObject* get_array_typed(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.get_array_typed", kCellId, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.get_array_typed", kCellId};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         SharedBorrow borrow(sheet.borrow);
         const core::ArrayValue* array =
@@ -157,8 +157,8 @@ PyObject* get_array_typed(PyObject* self, Args args, Py_ssize_t nargs, PyObject*
 
 PyObject* get_name(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.get_name", kName, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.get_name", kName};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         SharedBorrow borrow(sheet.borrow);
         return optional_str(engine_of(sheet).get_name(str_argument(slots[0], "name"))).release();
@@ -181,8 +181,8 @@ PyObject* names(PyObject* self, PyObject*) {
 
 PyObject* spill_at(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.spill_at", kCellId, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.spill_at", kCellId};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         SharedBorrow borrow(sheet.borrow);
         auto region = engine_of(sheet).spill_at(str_argument(slots[0], "cell_id"));
@@ -200,8 +200,8 @@ PyObject* spill_at(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwname
 
 PyObject* owner_of(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.owner_of", kCellId, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.owner_of", kCellId};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         SharedBorrow borrow(sheet.borrow);
         return optional_str(engine_of(sheet).owner_of(str_argument(slots[0], "cell_id")))
@@ -224,8 +224,8 @@ PyObject* pinned_cells(PyObject* self, PyObject*) {
 
 PyObject* is_pinned(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.is_pinned", kCellId, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.is_pinned", kCellId};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         SharedBorrow borrow(sheet.borrow);
         return PyBool_FromLong(engine_of(sheet).is_pinned(str_argument(slots[0], "cell_id")));

@@ -37,8 +37,8 @@ constexpr const char* kNameFunc[] = {"name", "func"};
 
 PyObject* set_cells(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.set_cells", kChanges, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.set_cells", kChanges};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         ExclusiveBorrow borrow(sheet.borrow);
         PyRef items = sequence_snapshot(slots[0], "changes");
@@ -56,8 +56,8 @@ PyObject* set_cells(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnam
 
 PyObject* set_cells_typed(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.set_cells_typed", kChanges, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.set_cells_typed", kChanges};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         ExclusiveBorrow borrow(sheet.borrow);
         PyRef items = sequence_snapshot(slots[0], "changes");
@@ -80,8 +80,8 @@ PyObject* set_cells_typed(PyObject* self, Args args, Py_ssize_t nargs, PyObject*
 
 PyObject* set_name(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.set_name", kNameDefinition, 2, 2};
-        auto slots = bind<2>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.set_name", kNameDefinition};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         ExclusiveBorrow borrow(sheet.borrow);
         std::string_view name = str_argument(slots[0], "name");
@@ -95,8 +95,8 @@ PyObject* set_name(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwname
 
 PyObject* remove_name(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.remove_name", kName, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.remove_name", kName};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         ExclusiveBorrow borrow(sheet.borrow);
         std::string_view name = str_argument(slots[0], "name");
@@ -107,8 +107,8 @@ PyObject* remove_name(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwn
 
 PyObject* pin_value(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.pin_value", kPin, 2, 2};
-        auto slots = bind<2>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.pin_value", kPin};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         ExclusiveBorrow borrow(sheet.borrow);
         std::string_view id = str_argument(slots[0], "cell_id");
@@ -135,8 +135,8 @@ PyObject* pin_value(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnam
 
 PyObject* unpin_value(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.unpin_value", kCellId, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.unpin_value", kCellId};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         ExclusiveBorrow borrow(sheet.borrow);
         engine_of(sheet).unpin_value(str_argument(slots[0], "cell_id"));
@@ -146,8 +146,8 @@ PyObject* unpin_value(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwn
 
 PyObject* register_type(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.register_type", kHandler, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.register_type", kHandler};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         ExclusiveBorrow borrow(sheet.borrow);
         auto handler = PyHandler::from_object(slots[0]);
@@ -160,8 +160,8 @@ PyObject* register_type(PyObject* self, Args args, Py_ssize_t nargs, PyObject* k
 
 PyObject* register_function(PyObject* self, Args args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"Sheet.register_function", kNameFunc, 2, 2};
-        auto slots = bind<2>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"Sheet.register_function", kNameFunc};
+        auto slots = bind(kParams, args, nargs, kwnames);
         SheetObject& sheet = sheet_of(self);
         ExclusiveBorrow borrow(sheet.borrow);
         std::string_view name = str_argument(slots[0], "name");

@@ -71,10 +71,10 @@ PyRef position_dict(std::uint32_t row, std::uint32_t col) {
 
 using Rewrite = std::string (*)(std::string_view, std::uint32_t, std::uint32_t, std::uint32_t);
 
-PyObject* block_move(const Parameters& parameters, Rewrite rewrite, PyObject* const* args,
+PyObject* block_move(const Parameters<4>& parameters, Rewrite rewrite, PyObject* const* args,
                      Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        auto slots = bind<4>(parameters, args, nargs, kwnames);
+        auto slots = bind(parameters, args, nargs, kwnames);
         std::string_view formula = str_argument(slots[0], "formula");
         const std::uint32_t src_start = u32_argument(slots[1], "src_start");
         const std::uint32_t src_end = u32_argument(slots[2], "src_end");
@@ -85,10 +85,10 @@ PyObject* block_move(const Parameters& parameters, Rewrite rewrite, PyObject* co
 
 using ListRewrite = std::string (*)(std::string_view, const core::Deletion&);
 
-PyObject* list_rewrite(const Parameters& parameters, ListRewrite rewrite, PyObject* const* args,
+PyObject* list_rewrite(const Parameters<3>& parameters, ListRewrite rewrite, PyObject* const* args,
                        Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        auto slots = bind<3>(parameters, args, nargs, kwnames);
+        auto slots = bind(parameters, args, nargs, kwnames);
         std::string_view formula = str_argument(slots[0], "formula");
         core::Deletion lists;
         lists.deleted_cols = u32_list_argument(slots[1], parameters.names[1]);
@@ -101,8 +101,8 @@ PyObject* list_rewrite(const Parameters& parameters, ListRewrite rewrite, PyObje
 
 PyObject* py_extract_refs(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"extract_refs", kFormula, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"extract_refs", kFormula};
+        auto slots = bind(kParams, args, nargs, kwnames);
         const std::vector<core::FormulaRef> refs =
             core::extract_refs(str_argument(slots[0], "formula"));
         PyRef list = checked(PyList_New(static_cast<Py_ssize_t>(refs.size())));
@@ -130,8 +130,8 @@ PyObject* py_extract_refs(PyObject*, PyObject* const* args, Py_ssize_t nargs, Py
 PyObject* py_formula_tokens(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                             PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"formula_tokens", kFormula, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"formula_tokens", kFormula};
+        auto slots = bind(kParams, args, nargs, kwnames);
         const std::vector<core::TokenSpan> spans =
             core::formula_tokens(str_argument(slots[0], "formula"));
         PyRef list = checked(PyList_New(static_cast<Py_ssize_t>(spans.size())));
@@ -150,25 +150,25 @@ PyObject* py_formula_tokens(PyObject*, PyObject* const* args, Py_ssize_t nargs,
 
 PyObject* py_rewrite_refs_for_deletion(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                                        PyObject* kwnames) {
-    static constexpr Parameters kParams{"rewrite_refs_for_deletion", kDeletion, 3, 1};
+    static constexpr Parameters kParams{"rewrite_refs_for_deletion", kDeletion, 1};
     return list_rewrite(kParams, core::rewrite_refs_for_deletion, args, nargs, kwnames);
 }
 
 PyObject* py_adjust_refs_for_deletion(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                                       PyObject* kwnames) {
-    static constexpr Parameters kParams{"adjust_refs_for_deletion", kDeletion, 3, 1};
+    static constexpr Parameters kParams{"adjust_refs_for_deletion", kDeletion, 1};
     return list_rewrite(kParams, core::adjust_refs_for_deletion, args, nargs, kwnames);
 }
 
 PyObject* py_adjust_refs_for_insertion(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                                        PyObject* kwnames) {
-    static constexpr Parameters kParams{"adjust_refs_for_insertion", kInsertion, 3, 1};
+    static constexpr Parameters kParams{"adjust_refs_for_insertion", kInsertion, 1};
     return list_rewrite(kParams, core::adjust_refs_for_insertion, args, nargs, kwnames);
 }
 
 PyObject* py_adjust_refs_for_column_block_move(PyObject*, PyObject* const* args,
                                                Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr Parameters kParams{"adjust_refs_for_column_block_move", kBlockMove, 4, 4};
+    static constexpr Parameters kParams{"adjust_refs_for_column_block_move", kBlockMove};
     return block_move(kParams, core::adjust_refs_for_column_block_move, args, nargs, kwnames);
 }
 
@@ -176,21 +176,21 @@ PyObject* py_adjust_refs_for_column_block_move_data_following(PyObject*, PyObjec
                                                               Py_ssize_t nargs,
                                                               PyObject* kwnames) {
     static constexpr Parameters kParams{"adjust_refs_for_column_block_move_data_following",
-                                        kBlockMove, 4, 4};
+                                        kBlockMove};
     return block_move(kParams, core::adjust_refs_for_column_block_move_data_following, args,
                       nargs, kwnames);
 }
 
 PyObject* py_adjust_refs_for_row_block_move(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                                             PyObject* kwnames) {
-    static constexpr Parameters kParams{"adjust_refs_for_row_block_move", kBlockMove, 4, 4};
+    static constexpr Parameters kParams{"adjust_refs_for_row_block_move", kBlockMove};
     return block_move(kParams, core::adjust_refs_for_row_block_move, args, nargs, kwnames);
 }
 
 PyObject* py_adjust_refs_for_row_block_move_data_following(PyObject*, PyObject* const* args,
                                                            Py_ssize_t nargs, PyObject* kwnames) {
     static constexpr Parameters kParams{"adjust_refs_for_row_block_move_data_following",
-                                        kBlockMove, 4, 4};
+                                        kBlockMove};
     return block_move(kParams, core::adjust_refs_for_row_block_move_data_following, args, nargs,
                       kwnames);
 }
@@ -198,8 +198,8 @@ PyObject* py_adjust_refs_for_row_block_move_data_following(PyObject*, PyObject* 
 PyObject* py_shift_formula_refs(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                                 PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"shift_formula_refs", kShift, 5, 5};
-        auto slots = bind<5>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"shift_formula_refs", kShift};
+        auto slots = bind(kParams, args, nargs, kwnames);
         std::string_view formula = str_argument(slots[0], "formula");
         const std::int32_t d_row = i32_argument(slots[1], "d_row");
         const std::int32_t d_col = i32_argument(slots[2], "d_col");
@@ -212,8 +212,8 @@ PyObject* py_shift_formula_refs(PyObject*, PyObject* const* args, Py_ssize_t nar
 
 PyObject* py_parse_range(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"parse_range", kInput, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"parse_range", kInput};
+        auto slots = bind(kParams, args, nargs, kwnames);
         auto parsed = core::a1::parse_range(str_argument(slots[0], "input"));
         if (!parsed) raise_range_error(parsed.error());
         const core::a1::ParsedRange& range = *parsed;
@@ -232,8 +232,8 @@ PyObject* py_parse_range(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyO
 PyObject* py_is_unbounded_range(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                                 PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"is_unbounded_range", kInput, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"is_unbounded_range", kInput};
+        auto slots = bind(kParams, args, nargs, kwnames);
         return PyBool_FromLong(core::a1::is_unbounded_range(str_argument(slots[0], "input")));
     });
 }
@@ -241,8 +241,8 @@ PyObject* py_is_unbounded_range(PyObject*, PyObject* const* args, Py_ssize_t nar
 PyObject* py_parse_cell_id(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                            PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"parse_cell_id", kInput, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"parse_cell_id", kInput};
+        auto slots = bind(kParams, args, nargs, kwnames);
         auto parsed = core::a1::parse_cell_id(str_argument(slots[0], "input"));
         if (!parsed) raise_range_error(parsed.error());
         return position_dict(parsed->row, parsed->col).release();
@@ -251,8 +251,8 @@ PyObject* py_parse_cell_id(PyObject*, PyObject* const* args, Py_ssize_t nargs,
 
 PyObject* py_col_to_index(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"col_to_index", kLetters, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"col_to_index", kLetters};
+        auto slots = bind(kParams, args, nargs, kwnames);
         auto index = core::a1::col_to_index(str_argument(slots[0], "letters"));
         if (!index) raise_range_error(index.error());
         return PyLong_FromUnsignedLong(*index);
@@ -261,16 +261,16 @@ PyObject* py_col_to_index(PyObject*, PyObject* const* args, Py_ssize_t nargs, Py
 
 PyObject* py_index_to_col(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"index_to_col", kIndex, 1, 1};
-        auto slots = bind<1>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"index_to_col", kIndex};
+        auto slots = bind(kParams, args, nargs, kwnames);
         return make_str(core::a1::index_to_col(u32_argument(slots[0], "index"))).release();
     });
 }
 
 PyObject* py_cell_id(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded([&]() -> PyObject* {
-        static constexpr Parameters kParams{"cell_id", kRowCol, 2, 2};
-        auto slots = bind<2>(kParams, args, nargs, kwnames);
+        static constexpr Parameters kParams{"cell_id", kRowCol};
+        auto slots = bind(kParams, args, nargs, kwnames);
         const std::uint32_t row = u32_argument(slots[0], "row");
         const std::uint32_t col = u32_argument(slots[1], "col");
         return make_str(core::a1::format_cell_id(row, col)).release();

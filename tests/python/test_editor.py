@@ -3,8 +3,6 @@
 What is offered where is pinned in tests/cpp/core/complete_test.cpp; here the dicts that cross
 into Python and what a sheet adds: its names and its Python functions."""
 
-import pytest
-
 import orvel
 
 

@@ -1,4 +1,5 @@
-"""The module's surface: exported names, text signatures, docstrings, argument errors."""
+"""The module's surface: exported names, text signatures, docstrings, argument counts and
+conversions."""
 
 import ast
 import inspect
@@ -10,66 +11,81 @@ import pytest
 
 import orvel
 
+
+class Handler:
+    type_tag = "t"
+
+    def parse_with(self, raw, options):
+        return {"data": raw + "|" + options}
+
+
+# Every function and method: its signature and a valid call (for a module function, with its
+# result, or ... where another test pins it).
 FUNCTIONS = [
-    ("evaluate", "(formula)"),
-    ("extract_refs", "(formula)"),
-    ("formula_tokens", "(formula)"),
-    ("rewrite_refs_for_deletion", "(formula, deleted_cols=None, deleted_rows=None)"),
-    ("adjust_refs_for_deletion", "(formula, deleted_cols=None, deleted_rows=None)"),
-    ("adjust_refs_for_insertion", "(formula, inserted_cols=None, inserted_rows=None)"),
-    ("adjust_refs_for_column_block_move", "(formula, src_start, src_end, final_start)"),
-    (
-        "adjust_refs_for_column_block_move_data_following",
-        "(formula, src_start, src_end, final_start)",
-    ),
-    ("adjust_refs_for_row_block_move", "(formula, src_start, src_end, final_start)"),
-    (
-        "adjust_refs_for_row_block_move_data_following",
-        "(formula, src_start, src_end, final_start)",
-    ),
-    ("shift_formula_refs", "(formula, d_row, d_col, max_row, max_col)"),
-    ("parse_range", "(input)"),
-    ("is_unbounded_range", "(input)"),
-    ("parse_cell_id", "(input)"),
-    ("col_to_index", "(letters)"),
-    ("index_to_col", "(index)"),
-    ("cell_id", "(row, col)"),
-    ("list_functions", "()"),
-    ("signature_help", "(formula, cursor)"),
+    ("evaluate", "(formula)", ("=1+1",), "2"),
+    ("extract_refs", "(formula)", ("=A1",),
+     [{"start": 1, "end": 3, "text": "A1", "kind": "cell", "cells": ["A1"]}]),
+    ("formula_tokens", "(formula)", ("=A1",), [{"start": 1, "end": 3, "kind": "cell_ref"}]),
+    ("rewrite_refs_for_deletion", "(formula, deleted_cols=None, deleted_rows=None)",
+     ("=A1+B2+C3", [1], [2]), "=A1+#REF!+#REF!"),
+    ("adjust_refs_for_deletion", "(formula, deleted_cols=None, deleted_rows=None)",
+     ("=A1+C2+C3", [1], [1]), "=A1+#REF!+B2"),
+    ("adjust_refs_for_insertion", "(formula, inserted_cols=None, inserted_rows=None)",
+     ("=A1+B2+C3", [1], [2]), "=A1+C2+D4"),
+    ("adjust_refs_for_column_block_move", "(formula, src_start, src_end, final_start)",
+     ("=A1+B1+C1+D1", 0, 1, 2), "=C1+D1+A1+B1"),
+    ("adjust_refs_for_column_block_move_data_following",
+     "(formula, src_start, src_end, final_start)", ("=A1+B1+C1+D1", 0, 1, 2), "=C1+D1+A1+B1"),
+    ("adjust_refs_for_row_block_move", "(formula, src_start, src_end, final_start)",
+     ("=A1+A2+A3+A4", 0, 1, 2), "=A3+A4+A1+A2"),
+    ("adjust_refs_for_row_block_move_data_following", "(formula, src_start, src_end, final_start)",
+     ("=A1+A2+A3+A4", 0, 1, 2), "=A3+A4+A1+A2"),
+    ("shift_formula_refs", "(formula, d_row, d_col, max_row, max_col)",
+     ("=A5", -1, 1, 9, 3), "=B4"),
+    ("parse_range", "(input)", ("B1:C",), {"start": {"row": 0, "col": 1}, "end_col": 2,
+                                           "end_row": None, "unbounded": True,
+                                           "normalized": "B1:C"}),
+    ("is_unbounded_range", "(input)", ("A:A",), True),
+    ("parse_cell_id", "(input)", ("B3",), {"row": 2, "col": 1}),
+    ("col_to_index", "(letters)", ("AB",), 27),
+    ("index_to_col", "(index)", (27,), "AB"),
+    ("cell_id", "(row, col)", (1, 2), "C2"),
+    ("list_functions", "()", (), ...),
+    ("signature_help", "(formula, cursor)", ("=SUM(1,", 7), ...),
 ]
 
 METHODS = [
-    ("set_cells", "(changes)"),
-    ("set_cells_typed", "(changes)"),
-    ("try_parse", "(type_tag, raw, options)"),
-    ("get", "(cell_id)"),
-    ("get_all", "()"),
-    ("get_typed", "(cell_id)"),
-    ("get_all_typed", "()"),
-    ("get_array_typed", "(cell_id)"),
-    ("set_name", "(name, definition)"),
-    ("remove_name", "(name)"),
-    ("get_name", "(name)"),
-    ("names", "()"),
-    ("spill_at", "(cell_id)"),
-    ("owner_of", "(cell_id)"),
-    ("get_array", "(cell_id)"),
-    ("pin_value", "(cell_id, rows)"),
-    ("unpin_value", "(cell_id)"),
-    ("pinned_cells", "()"),
-    ("is_pinned", "(cell_id)"),
-    ("register_type", "(handler)"),
-    ("register_function", "(name, func)"),
-    ("complete", "(formula, cursor)"),
-    ("register_datetime", "()"),
-    ("register_url", "()"),
-    ("list_functions", "()"),
-    ("signature_help", "(formula, cursor)"),
+    ("set_cells", "(changes)", ([("D1", "=A2*2")],)),
+    ("set_cells_typed", "(changes)", ([("D1", {"kind": "number", "value": 3})],)),
+    ("try_parse", "(type_tag, raw, options)", ("t", "r", "o")),
+    ("get", "(cell_id)", ("A2",)),
+    ("get_all", "()", ()),
+    ("get_typed", "(cell_id)", ("A2",)),
+    ("get_all_typed", "()", ()),
+    ("get_array_typed", "(cell_id)", ("A1",)),
+    ("set_name", "(name, definition)", ("x", "=A2")),
+    ("remove_name", "(name)", ("RATE",)),
+    ("get_name", "(name)", ("RATE",)),
+    ("names", "()", ()),
+    ("spill_at", "(cell_id)", ("A1",)),
+    ("owner_of", "(cell_id)", ("A2",)),
+    ("get_array", "(cell_id)", ("A1",)),
+    ("pin_value", "(cell_id, rows)", ("E1", [["p"]])),
+    ("unpin_value", "(cell_id)", ("C1",)),
+    ("pinned_cells", "()", ()),
+    ("is_pinned", "(cell_id)", ("C1",)),
+    ("register_type", "(handler)", (type("Other", (), {"type_tag": "u"})(),)),
+    ("register_function", "(name, func)", ("TWICE", len)),
+    ("complete", "(formula, cursor)", ("=RA", 3)),
+    ("register_datetime", "()", ()),
+    ("register_url", "()", ()),
+    ("list_functions", "()", ()),
+    ("signature_help", "(formula, cursor)", ("=SUM(1,", 7)),
 ]
 
 
 def test_all_lists_the_class_then_the_functions_in_table_order():
-    assert orvel.__all__ == ["Sheet"] + [name for name, _ in FUNCTIONS]
+    assert orvel.__all__ == ["Sheet"] + [row[0] for row in FUNCTIONS]
 
 
 def test_module_holds_nothing_but_its_exports():
@@ -78,7 +94,7 @@ def test_module_holds_nothing_but_its_exports():
     assert orvel.__doc__ == "Python module exported as `orvel`."
 
 
-@pytest.mark.parametrize("name,signature", FUNCTIONS)
+@pytest.mark.parametrize("name,signature", [row[:2] for row in FUNCTIONS])
 def test_function_text_signature(name, signature):
     function = getattr(orvel, name)
     assert function.__text_signature__ == signature
@@ -89,10 +105,10 @@ def test_function_text_signature(name, signature):
 
 def test_methods_are_in_table_order():
     methods = [name for name in vars(orvel.Sheet) if not name.startswith("__")]
-    assert methods == [name for name, _ in METHODS]
+    assert methods == [row[0] for row in METHODS]
 
 
-@pytest.mark.parametrize("name,signature", METHODS)
+@pytest.mark.parametrize("name,signature", [row[:2] for row in METHODS])
 def test_method_text_signature(name, signature):
     method = getattr(orvel.Sheet, name)
     stored = "($self" + (", " + signature[1:] if signature != "()" else ")")
@@ -108,9 +124,6 @@ def test_docstrings_are_the_help_text_alone():
     assert orvel.col_to_index.__doc__.splitlines()[2] == (
         '`"A"` → `0`, `"Z"` → `25`, `"AA"` → `26`. Accepts lowercase too.'
     )
-
-
-def test_method_docstrings_are_the_help_text_alone():
     assert orvel.Sheet.get.__doc__ == "Get the computed value of a cell as a string, or None if empty."
     assert orvel.Sheet.set_cells.__doc__ == (
         "Set one or more cells and recalculate.\n"
@@ -143,71 +156,137 @@ class TestSheetClass:
             orvel.Sheet(*args, **kwargs)
 
 
-ARGUMENT_ERRORS = [
-    # (call, exception, message)
-    (lambda: orvel.evaluate(), TypeError,
-     "evaluate() missing 1 required positional argument: 'formula'"),
-    (lambda: orvel.evaluate("1", "2"), TypeError,
-     "evaluate() takes 1 positional argument but 2 were given"),
-    (lambda: orvel.evaluate("1", formula="2"), TypeError,
-     "evaluate() got multiple values for argument 'formula'"),
-    (lambda: orvel.evaluate(text="1"), TypeError,
-     "evaluate() got an unexpected keyword argument 'text'"),
-    (lambda: orvel.evaluate(1), TypeError, "argument 'formula': expected str, got int"),
-    (lambda: orvel.cell_id(0), TypeError,
-     "cell_id() missing 1 required positional argument: 'col'"),
-    (lambda: orvel.shift_formula_refs("=A1"), TypeError,
-     "shift_formula_refs() missing 4 required positional arguments: "
-     "'d_row', 'd_col', 'max_row', and 'max_col'"),
-    (lambda: orvel.adjust_refs_for_insertion("=A1", [], [], []), TypeError,
-     "adjust_refs_for_insertion() takes from 1 to 3 positional arguments but 4 were given"),
-    (lambda: orvel.list_functions(1), TypeError,
-     "orvel.list_functions() takes no arguments (1 given)"),
-    (lambda: orvel.adjust_refs_for_deletion("=A1", "AB"), TypeError,
-     "argument 'deleted_cols': Can't extract `str` to `Vec`"),
-    (lambda: orvel.adjust_refs_for_deletion("=A1", deleted_rows=5), TypeError,
-     "argument 'deleted_rows': expected a sequence, got int"),
-    (lambda: orvel.adjust_refs_for_deletion("=A1", [1.5]), TypeError,
-     "argument 'deleted_cols': 'float' object cannot be interpreted as an integer"),
-    (lambda: orvel.adjust_refs_for_deletion("=A1", [-1]), OverflowError,
-     "argument 'deleted_cols': can't convert negative int to unsigned"),
-    (lambda: orvel.index_to_col(-1), OverflowError,
-     "argument 'index': can't convert negative int to unsigned"),
-    (lambda: orvel.index_to_col(2**32), OverflowError,
-     "argument 'index': int too large for an unsigned 32-bit integer"),
-    (lambda: orvel.shift_formula_refs("=A1", 2**31, 0, 1, 1), OverflowError,
-     "argument 'd_row': int out of range for a signed 32-bit integer"),
-    (lambda: orvel.signature_help("=A1", -1), OverflowError,
-     "argument 'cursor': can't convert negative int to unsigned"),
-    (lambda: orvel.signature_help("=A1", 2**64), OverflowError,
-     "argument 'cursor': int too large for a pointer-sized integer"),
-    (lambda: orvel.cell_id("0", 0), TypeError,
-     "argument 'row': 'str' object cannot be interpreted as an integer"),
+def prepared_sheet():
+    sheet = orvel.Sheet()
+    sheet.set_cells([("A1", "=SEQUENCE(2)"), ("B1", "x")])
+    sheet.set_name("rate", "0.5")
+    sheet.pin_value("C1", [["p"]])
+    sheet.register_type(Handler())
+    return sheet
+
+
+def observed(method, args, kwargs):
+    """A method's result on a prepared sheet and what the sheet shows afterwards."""
+    sheet = prepared_sheet()
+    result = getattr(sheet, method)(*args, **kwargs)
+    return result, sheet.get_all_typed(), sheet.names(), sheet.pinned_cells(), len(
+        sheet.list_functions())
+
+
+CALLABLES = [
+    pytest.param(name, signature, args, expected,
+                 lambda a, k, name=name: getattr(orvel, name)(*a, **k), id=name)
+    for name, signature, args, expected in FUNCTIONS
+] + [
+    pytest.param(f"Sheet.{name}", signature, args, ...,
+                 lambda a, k, name=name: observed(name, a, k), id=f"Sheet.{name}")
+    for name, signature, args in METHODS
 ]
 
 
-@pytest.mark.parametrize("call,exception,message", ARGUMENT_ERRORS)
-def test_argument_errors(call, exception, message):
-    with pytest.raises(exception) as caught:
-        call()
-    assert str(caught.value) == message
+@pytest.mark.parametrize("label,signature,args,expected,call", CALLABLES)
+def test_argument_counts_and_keywords(label, signature, args, expected, call):
+    parameters = [p.split("=")[0] for p in signature[1:-1].split(", ") if p]
+    required = sum("=" not in p for p in signature[1:-1].split(", ") if p)
+    result = call(args, {})
+    if expected is not ...:
+        assert result == expected
+    # Keywords are matched by name, whatever their order.
+    assert call((), dict(reversed(list(zip(parameters, args))))) == result
+
+    def refusal(a, k):
+        with pytest.raises(TypeError) as caught:
+            call(a, k)
+        return str(caught.value)
+
+    count = len(parameters)
+    if not parameters:
+        qualified = label if "." in label else f"orvel.{label}"
+        assert refusal((0,), {}) == f"{qualified}() takes no arguments (1 given)"
+        assert refusal((), {"extra": 0}) == f"{qualified}() takes no keyword arguments"
+        return
+    if required < count:
+        takes = f"from {required} to {count} positional arguments"
+    else:
+        takes = f"{count} positional argument" + ("s" if count > 1 else "")
+    assert refusal(args + (0,), {}) == f"{label}() takes {takes} but {count + 1} were given"
+    assert refusal(args[: required - 1], {}) == (
+        f"{label}() missing 1 required positional argument: '{parameters[required - 1]}'"
+    )
+    assert refusal(args, {"extra": 0}) == f"{label}() got an unexpected keyword argument 'extra'"
 
 
-def test_lone_surrogates_raise_unicode_encode_error():
-    with pytest.raises(UnicodeEncodeError):
-        orvel.evaluate("=\ud800")
+class Index:
+    """An int-like object: __index__ gives `value`, or raises it when it is an exception."""
 
-
-class _Index:
     def __init__(self, value):
         self.value = value
 
     def __index__(self):
+        if isinstance(self.value, Exception):
+            raise self.value
         return self.value
 
 
-def test_objects_with_index_are_accepted_as_integers():
-    assert orvel.adjust_refs_for_deletion("x", [_Index(1)], (2, 3)) == "x"
+def rewritten(**lists):
+    return orvel.adjust_refs_for_deletion("=B2", **lists)
+
+
+# (call, its result or the exception it raises). Integers at each limit and one past.
+ARGUMENTS = [
+    (lambda: orvel.evaluate("1", formula="2"),
+     TypeError("evaluate() got multiple values for argument 'formula'")),
+    (lambda: orvel.evaluate(**{"\ud800": 1}), UnicodeEncodeError),
+    (lambda: orvel.evaluate("=\ud800"), UnicodeEncodeError),
+    (lambda: orvel.evaluate(1), TypeError("argument 'formula': expected str, got int")),
+    (lambda: orvel.cell_id(), TypeError(
+        "cell_id() missing 2 required positional arguments: 'row' and 'col'")),
+    (lambda: orvel.shift_formula_refs("=A1"), TypeError(
+        "shift_formula_refs() missing 4 required positional arguments: "
+        "'d_row', 'd_col', 'max_row', and 'max_col'")),
+    (lambda: rewritten(deleted_cols="AB"),
+     TypeError("argument 'deleted_cols': Can't extract `str` to `Vec`")),
+    (lambda: rewritten(deleted_rows=5),
+     TypeError("argument 'deleted_rows': expected a sequence, got int")),
+    (lambda: rewritten(deleted_cols=[1.5]),
+     TypeError("argument 'deleted_cols': 'float' object cannot be interpreted as an integer")),
+    (lambda: rewritten(deleted_cols=[Index(ValueError("no"))]), ValueError("no")),
+    (lambda: rewritten(deleted_cols=None, deleted_rows=(Index(0),)), "=B1"),
+    (lambda: rewritten(deleted_rows=[-1]),
+     OverflowError("argument 'deleted_rows': can't convert negative int to unsigned")),
+    (lambda: orvel.index_to_col(2**32 - 1), "MWLQKWU"),
+    (lambda: orvel.index_to_col(2**32),
+     OverflowError("argument 'index': int too large for an unsigned 32-bit integer")),
+    (lambda: orvel.index_to_col(-(2**64)),
+     OverflowError("argument 'index': can't convert negative int to unsigned")),
+    (lambda: orvel.shift_formula_refs("=A1", 2**31 - 1, 0, 100, 100), "=#REF!"),
+    (lambda: orvel.shift_formula_refs("=A1", 0, -(2**31), 100, 100), "=#REF!"),
+    (lambda: orvel.shift_formula_refs("=B2", -1, -1, 1, 1), "=A1"),
+    (lambda: orvel.shift_formula_refs("=A1", 0, -(2**31) - 1, 1, 1),
+     OverflowError("argument 'd_col': int out of range for a signed 32-bit integer")),
+    (lambda: orvel.shift_formula_refs("=A1", 2**70, 0, 1, 1),
+     OverflowError("argument 'd_row': int out of range for a signed 32-bit integer")),
+    (lambda: orvel.signature_help("=A1", 2**64 - 1), None),
+    (lambda: orvel.signature_help("=A1", -1),
+     OverflowError("argument 'cursor': can't convert negative int to unsigned")),
+    (lambda: orvel.signature_help("=A1", 2**64),
+     OverflowError("argument 'cursor': int too large for a pointer-sized integer")),
+    (lambda: orvel.cell_id("0", 0),
+     TypeError("argument 'row': 'str' object cannot be interpreted as an integer")),
+    (lambda: orvel.cell_id(True, Index(2)), "C2"),
+]
+
+
+@pytest.mark.parametrize("call,outcome", ARGUMENTS, ids=lambda value: (
+    None if callable(value) and not isinstance(value, type) else repr(value)[:70]))
+def test_argument_conversions(call, outcome):
+    if isinstance(outcome, (type, Exception)):
+        kind = outcome if isinstance(outcome, type) else type(outcome)
+        with pytest.raises(kind) as caught:
+            call()
+        assert kind is outcome or str(caught.value) == str(outcome)
+    else:
+        assert call() == outcome
 
 
 def test_stub_matches_the_module():
@@ -233,12 +312,14 @@ def test_stub_matches_the_module():
             parts.append(arg.arg if default is None else f"{arg.arg}={ast.unparse(default)}")
         return "(" + ", ".join(parts) + ")"
 
-    assert list(stub_functions) == [name for name, _ in FUNCTIONS]
-    for name, signature in FUNCTIONS:
-        assert signature_of(stub_functions[name], False) == signature, name
-    assert list(stub_methods) == [name for name, _ in METHODS]
-    for name, signature in METHODS:
-        assert signature_of(stub_methods[name], True) == signature, name
+    assert {name: signature_of(node, False) for name, node in stub_functions.items()} == {
+        row[0]: row[1] for row in FUNCTIONS
+    }
+    assert list(stub_functions) == [row[0] for row in FUNCTIONS]
+    assert {name: signature_of(node, True) for name, node in stub_methods.items()} == {
+        row[0]: row[1] for row in METHODS
+    }
+    assert list(stub_methods) == [row[0] for row in METHODS]
 
 
 @pytest.mark.parametrize("config", ["isolated", "legacy"])
