@@ -13,8 +13,16 @@ using core::BinaryOpCode;
 using core::CellValue;
 using core::CompareOp;
 
-// The six handlers in the order the package registers them.
+// The six handlers in the order the package registers them; literals are offered in this order.
 const core::Registry& registry() { return testing::package_registry(); }
+
+TEST(Registration, AddsSixHandlersThenFiftyTwoFunctions) {
+    std::vector<std::string_view> tags;
+    for (const auto& handler : registry().types()) tags.push_back(handler->type_tag());
+    EXPECT_EQ(tags, (std::vector<std::string_view>{"jzoned", "jdatetime", "jdate", "jtime", "jspan",
+                                                   "jtimezone"}));
+    EXPECT_EQ(registry().functions().size(), 52u);
+}
 
 struct LiteralCase {
     std::string text;
@@ -42,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LiteralCase{"2024-06-15", "jdate", "2024-06-15"},
                       LiteralCase{"2024-6-15", "", ""},
                       LiteralCase{"2024-06-15T10:30", "jdatetime", "2024-06-15T10:30:00"},
-                      LiteralCase{"2024-06-15 10:30", "", ""},
+                      LiteralCase{"2024-06-15 10:30", "", ""}, LiteralCase{"2024-06-15T10", "", ""},
                       LiteralCase{"2024-06-15t10:30", "", ""},
                       LiteralCase{"12:30", "jtime", "12:30:00"}, LiteralCase{"9:30", "", ""},
                       LiteralCase{"12:30:00.1234567890", "", ""}, LiteralCase{"1d", "jspan", "P1D"},
@@ -128,8 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
         OpCase{"datetime-datetime", BinaryOpCode::Sub, jdatetime("2024-01-02T02:00:00"),
                jdatetime("2024-01-01T00:00:00"), "jspan P1DT2H"},
         OpCase{"zoned+span", BinaryOpCode::Add,
-               jzoned("2024-03-09T12:00:00-05:00[America/New_York]"), jspan("P1D"),
-               "jzoned 2024-03-10T12:00:00-04:00[America/New_York]"},
+               jzoned("2024-03-09T12:00:00-05:00[America/New_York]"), jspan("P1DT2H"),
+               "jzoned 2024-03-10T14:00:00-04:00[America/New_York]"},
         OpCase{"zoned-span", BinaryOpCode::Sub,
                jzoned("2024-03-10T12:00:00-04:00[America/New_York]"), jspan("PT24H"),
                "jzoned 2024-03-09T11:00:00-05:00[America/New_York]"},

@@ -1,3 +1,4 @@
+// The byte-level text rules: UTF-8 checks and replacement, percent decoding, form pairs.
 #include "url/percent.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 
 #include "call_helpers.h"
 #include "code_points.h"
+#include "url/form.h"
 #include "url/utf8.h"
 
 namespace orvel::url {
@@ -67,6 +69,25 @@ TEST(PercentDecoding, DecodesOnlyPercentFollowedByTwoHexDigits) {
         std::string out;
         append_percent_decoded(out, input);
         EXPECT_EQ(out, expected) << input;
+    }
+}
+
+TEST(FormValue, ReadsPairsAsFormEncoding) {
+    const std::vector<std::vector<std::string>> rows = {
+        // query, name, value
+        {"&&", "", ""},
+        {"flag&x=1", "flag", ""},
+        {"a+b=1", "a b", "1"},
+        {"a+b=1", "a+b", ""},
+        {"x=%zz%4", "x", "%zz%4"},
+        {"x=%E2%82A", "x", kFFFD + "A"},
+        {"x=%ED%A0%80", "x", kFFFD + kFFFD + kFFFD},
+        {"%FF=1", kFFFD, "1"},
+        {"?x=1", "?x", "1"},
+        {"", "x", ""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(form_value(row[0], row[1]), row[2]) << row[0] << " / " << row[1];
     }
 }
 
