@@ -10,9 +10,7 @@ namespace {
 
 using core::CellValue;
 
-std::string payload(const CellValue& v) {
-    return std::string(v.custom_data());
-}
+std::string payload(const CellValue& v) { return std::string(v.custom_data()); }
 
 TEST(Payloads, WritersFollowTheCanonicalTexts) {
     EXPECT_EQ(payload(pack_date(Date{-44, 3, 15})), "-000044-03-15");
@@ -106,52 +104,162 @@ TEST(Payloads, ReadersTellTagMismatchFromUnreadablePayload) {
     EXPECT_EQ(**good, (Date{2024, 2, 29}));
 }
 
-struct CivilCase {
+struct ReadCase {
+    std::string reader;  // date, datetime, time or zoned
     std::string text;
-    bool ok;
-    std::string canonical;
+    std::string expected;  // the canonical text of the value read, or the fault
 };
 
-class DateTimeReading : public ::testing::TestWithParam<CivilCase> {};
-
-TEST_P(DateTimeReading, AcceptsTheIsoForms) {
-    const auto& c = GetParam();
-    auto dt = parse_datetime(c.text);
-    ASSERT_EQ(dt.has_value(), c.ok) << c.text << (dt ? "" : ": " + dt.error().message);
-    if (!c.ok) return;
+template <class T, class Append>
+std::string canonical(const Result<T>& read, Append append) {
+    if (!read) return library_message(read.error());
     std::string out;
-    append_datetime(out, *dt);
-    EXPECT_EQ(out, c.canonical);
+    append(out, *read);
+    return out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DateTimeReading,
-    ::testing::Values(CivilCase{"2024-06-15T10:30", true, "2024-06-15T10:30:00"},
-                      CivilCase{"2024-06-15t10:30:00.25", true, "2024-06-15T10:30:00.25"},
-                      CivilCase{"2024-06-15 10:30:00", true, "2024-06-15T10:30:00"},
-                      CivilCase{"20240615T103000", true, "2024-06-15T10:30:00"},
-                      CivilCase{"2024-06-15T10:30:60", true, "2024-06-15T10:30:59"},
-                      CivilCase{"2024-06-15T10:30:00,5", true, "2024-06-15T10:30:00.5"},
-                      CivilCase{"2024-06-15", true, "2024-06-15T00:00:00"},
-                      CivilCase{"2024-06-15T10:30:00-05:00[America/New_York]", true,
-                                "2024-06-15T10:30:00"},
-                      CivilCase{"-000044-03-15T00:00:00", true, "-000044-03-15T00:00:00"},
-                      CivilCase{"2024-06-15T10:30:00Z", false, ""},
-                      CivilCase{"2024-06-15T24:00", false, ""},
-                      CivilCase{"-000000-01-01T00:00", false, ""},
-                      CivilCase{"2024-06-15T10:30:00.1234567891", false, ""},
-                      CivilCase{"2024-6-15T10:30", false, ""}));
+class IsoReading : public ::testing::TestWithParam<ReadCase> {};
 
-TEST(Payloads, TimeReaderTakesTimesAndTheTimeOfDateTimes) {
-    EXPECT_EQ(*parse_time("09:30"), (Time{9, 30, 0, 0}));
-    EXPECT_EQ(*parse_time("12:30:00.123456789"), (Time{12, 30, 0, 123'456'789}));
-    EXPECT_EQ(*parse_time("T0930"), (Time{9, 30, 0, 0}));
-    EXPECT_EQ(*parse_time("2024-06-15T08:15:00"), (Time{8, 15, 0, 0}));
-    EXPECT_FALSE(parse_time("2024-06-15").has_value());
-    EXPECT_FALSE(parse_time("9:30").has_value());
-    EXPECT_FALSE(parse_time("25:00").has_value());
-    EXPECT_EQ(*parse_date("2024-06-15T23:00:00"), (Date{2024, 6, 15}));
+// A failure names the text and what it was read as, then the fault ("out of range: " first).
+std::string failure(const ReadCase& c) {
+    std::string_view fault = c.expected;
+    const bool range = fault.starts_with("out of range: ");
+    if (range) fault.remove_prefix(14);
+    return std::string(range ? "out of range: " : "") + "failed to parse \"" + c.text + "\" as " +
+           (c.reader == "zoned" ? "zoned datetime" : c.reader) + ": " + std::string(fault);
 }
+
+TEST_P(IsoReading, GivesTheCanonicalTextOrNamesTheFault) {
+    const auto& [reader, text, expected] = GetParam();
+    const std::string got = reader == "date" ? canonical(parse_date(text), append_date)
+                            : reader == "datetime"
+                                ? canonical(parse_datetime(text), append_datetime)
+                            : reader == "time" ? canonical(parse_time(text), append_time)
+                                               : canonical(parse_zoned(text), append_zoned);
+    EXPECT_TRUE(got == expected || got == failure(GetParam()))
+        << reader << " " << text << ": " << got;
+}
+
+const ReadCase kReadCases[] = {
+    {"datetime", "2024-06-15T10:30", "2024-06-15T10:30:00"},
+    {"datetime", "2024-06-15t10:30:00.25", "2024-06-15T10:30:00.25"},
+    {"datetime", "2024-06-15 10:30:00", "2024-06-15T10:30:00"},
+    {"datetime", "20240615T103000", "2024-06-15T10:30:00"},
+    {"datetime", "2024-06-15T10:30:60", "2024-06-15T10:30:59"},
+    {"datetime", "2024-06-15T10:30:00,5", "2024-06-15T10:30:00.5"},
+    {"datetime", "2024-06-15", "2024-06-15T00:00:00"},
+    {"datetime", "2024-06-15T12", "2024-06-15T12:00:00"},
+    {"datetime", "2024-06-15T10:30:00-05:00[America/New_York]", "2024-06-15T10:30:00"},
+    {"datetime", "-000044-03-15T00:00:00", "-000044-03-15T00:00:00"},
+    {"datetime", "+009999-12-31T23:59", "9999-12-31T23:59:00"},
+    {"datetime", "+010000-01-01",
+     "out of range: parameter 'year' with value 10000 is not in the required range of "
+     "-9999..=9999"},
+    {"datetime", "-010000-12-31",
+     "out of range: parameter 'year' with value -10000 is not in the required range of "
+     "-9999..=9999"},
+    {"datetime", "-000000-01-01T00:00",
+     "year zero must be written without a sign or a positive sign"},
+    {"datetime", "2024-06-15T10:30:00Z",
+     "cannot parse civil datetime from string with a Zulu offset, parse as a timestamp instead"},
+    {"datetime", "2024-06-15T24:00",
+     "out of range: parameter 'hour' with value 24 is not in the required range of 0..=23"},
+    {"datetime", "2024-06-15T10:30:00.1234567891",
+     "expected one to nine digits of fraction, but found \"1\""},
+    {"datetime", "2024-6-15T10:30", "expected two digit month, but found \"6\""},
+    {"datetime", "2024-06-15T12:3", "expected two digit minute, but found \"3\""},
+    {"datetime", "2024-06-15T12:30:", "expected end of input, but found \":\""},
+    {"datetime", "2024-06-15T12:30:5", "expected two digit second, but found \"5\""},
+    {"datetime", "2024-06-15 ", "expected end of input, but found \" \""},
+    {"datetime", "2024-06-15 1:30", "expected two digit hour, but found \"1\""},
+    {"time", "09:30", "09:30:00"},
+    {"time", "12:30:00.123456789", "12:30:00.123456789"},
+    {"time", "T0930", "09:30:00"},
+    {"time", "t0930", "09:30:00"},
+    {"time", "T12", "12:00:00"},
+    {"time", "2024-06-15T08:15:00", "08:15:00"},
+    {"time", "+002024-06-15T08:15", "08:15:00"},
+    {"time", "2024-06-15", "successfully parsed a date, but no time component was found"},
+    {"time", "9:30", "expected two digit hour, but found \"9\""},
+    {"time", "25:00",
+     "out of range: parameter 'hour' with value 25 is not in the required range of 0..=23"},
+    {"date", "2024-06-15T23:00:00", "2024-06-15"},
+    {"zoned", "2024-01-15T09:30:00[america/new_york]",
+     "2024-01-15T09:30:00-05:00[America/New_York]"},
+    {"zoned", "2024-01-15T14:30:00Z[America/New_York]",
+     "2024-01-15T09:30:00-05:00[America/New_York]"},
+    {"zoned", "2024-06-15T12:00:00[+00:00]", "2024-06-15T12:00:00+00:00[UTC]"},
+    {"zoned", "2024-06-15T12:00:00+05[+05:00]", "2024-06-15T12:00:00+05:00[+05:00]"},
+    {"zoned", "2024-06-15T12:00:00+25:59[+25:59]", "2024-06-15T12:00:00+25:59[+25:59]"},
+    {"zoned", "2024-06-15T12:00:00Z[Etc/Unknown]", "2024-06-15T12:00:00Z[Etc/Unknown]"},
+    {"zoned", "2024-11-03T01:30:00-05:00[America/New_York]",
+     "2024-11-03T01:30:00-05:00[America/New_York]"},
+    {"zoned", "2024-11-03T01:30:00-04:00[America/New_York][u-ca=iso8601]",
+     "2024-11-03T01:30:00-04:00[America/New_York]"},
+    {"zoned", "2024-03-10T02:30:00[!America/New_York]",
+     "2024-03-10T03:30:00-04:00[America/New_York]"},
+    {"zoned", "1800-01-01T00:00:00-04:56[America/New_York]",
+     "1800-01-01T00:00:00-04:56[America/New_York]"},
+    {"zoned", "1800-01-01T00:00:00-04:56:02[America/New_York]",
+     "1800-01-01T00:00:00-04:56[America/New_York]"},
+    {"zoned", "1800-01-01T00:00:00-04:56:59[America/New_York]",
+     "datetime 1800-01-01T00:00:00 could not resolve to a timestamp since 'reject' conflict "
+     "resolution was chosen, and because datetime has offset -04:56:59, but the time zone "
+     "America/New_York for the given datetime unambiguously has offset -04:56:02"},
+    {"zoned", "-009999-01-02T01:59:59+00:00[UTC]", "-009999-01-02T01:59:59+00:00[UTC]"},
+    {"zoned", "9999-12-30T22:00:00+00:00[UTC]", "9999-12-30T22:00:00+00:00[UTC]"},
+    {"zoned", "9999-12-30T22:00:01+00:00[UTC]",
+     "out of range: parameter 'unix_seconds' with value 253402207201 is not in the required range "
+     "of -377705023201..=253402207200"},
+    {"zoned", "9999-12-31T23:00:00[UTC]",
+     "out of range: parameter 'unix_seconds' with value 253402297200 is not in the required range "
+     "of -377705023201..=253402207200"},
+    {"zoned", "2024-06-15T12:00:00+26:00[UTC]",
+     "out of range: parameter 'offset-hours' with value 26 is not in the required range of 0..=25"},
+    {"zoned", "2024-06-15T12:00:00+05:60[UTC]",
+     "out of range: parameter 'offset-minutes' with value 60 is not in the required range of "
+     "0..=59"},
+    {"zoned", "2024-06-15T12:00:00+00:00:60[UTC]",
+     "out of range: parameter 'offset-seconds' with value 60 is not in the required range of "
+     "0..=59"},
+    {"zoned", "2024-06-15T12:00:00+05:3[UTC]",
+     "expected two digit minutes in UTC offset, but found \"3\""},
+    {"zoned", "2024-06-15T12:00:00+05:30:[UTC]", "expected end of input, but found \":\""},
+    {"zoned", "2024-01-15T09:30:00-05:00",
+     "failed to find time zone in square brackets, which is required for parsing a zoned instant"},
+    {"zoned", "2024-01-15T09:30:00-04:00[America/New_York]",
+     "datetime 2024-01-15T09:30:00 could not resolve to a timestamp since 'reject' conflict "
+     "resolution was chosen, and because datetime has offset -04, but the time zone "
+     "America/New_York for the given datetime unambiguously has offset -05"},
+    {"zoned", "2024-03-10T02:30:00-05:00[America/New_York]",
+     "datetime 2024-03-10T02:30:00 could not resolve to a timestamp since 'reject' conflict "
+     "resolution was chosen, and because datetime has offset -05, but the time zone "
+     "America/New_York for the given datetime falls in a gap between offsets -05 and -04"},
+    {"zoned", "2024-11-03T01:30:00-06:00[America/New_York]",
+     "datetime 2024-11-03T01:30:00 could not resolve to a timestamp since 'reject' conflict "
+     "resolution was chosen, and because datetime has offset -06, but the time zone "
+     "America/New_York for the given datetime falls in a fold between offsets -04 and -05"},
+    {"zoned", "2024-01-15T09:30:00[Mars/Base]",
+     "failed to find time zone `Mars/Base` in time zone database"},
+    {"zoned", "2024-01-15T09:30:00[../../etc/passwd]",
+     "failed to find time zone `../../etc/passwd` in time zone database"},
+    {"zoned", "2024-01-15T09:30:00[UTC][America/New_York]",
+     "expected the time zone annotation to come first, but found \"A\""},
+    {"zoned", "2024-01-15T09:30:00[UTC", "expected ']' to end annotation, but found \"U\""},
+    {"zoned", "2024-01-15T09:30:00[+05:30:00]",
+     "expected a UTC offset of hours and minutes in annotation, but found \"+\""},
+    {"zoned", "2024-01-15T09:30:00[UTC][z=1][_a-b=x-1][k=a]", "2024-01-15T09:30:00+00:00[UTC]"},
+    {"zoned", "2024-01-15T09:30:00[UTC][a.b=1]",
+     "expected a valid annotation key=value, but found \"a\""},
+    {"zoned", "2024-01-15T09:30:00[UTC][k=a.b]",
+     "expected a valid annotation key=value, but found \"k\""},
+    {"zoned", "2024-01-15T09:30:00[UTC][=x]",
+     "expected a valid annotation key=value, but found \"=\""},
+    {"zoned", "2024-01-15T09:30:00[UTC][k=]",
+     "expected a valid annotation key=value, but found \"k\""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, IsoReading, ::testing::ValuesIn(kReadCases));
 
 TEST(Payloads, TimezoneTexts) {
     struct Case {

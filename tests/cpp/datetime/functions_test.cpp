@@ -1,16 +1,81 @@
+// The package's functions called by name. Calendar fields, placing local times in zones and
+// converting them are also checked against Python's calendar and zoneinfo
+// (tests/python/test_datetime.py); here: payload forms, limits, argument rules and messages.
 #include <gtest/gtest.h>
 
+#include "datetime/iso_text.h"
+#include "datetime/system_zone.h"
 #include "function_test_support.h"
 
 namespace orvel::datetime::testing {
 namespace {
 
-class Constructors : public ::testing::TestWithParam<CallCase> {};
+class Calls : public ::testing::TestWithParam<CallCase> {};
 
-TEST_P(Constructors, BuildValuesOrReportTheFirstFailingCheck) {
+TEST_P(Calls, GiveTheValueOrTheFirstFailingCheck) {
     const auto& c = GetParam();
     EXPECT_EQ(call(c.function, c.args), c.expected) << c.function;
 }
+
+const core::CellValue kLeapDay = C("jdate", "2024-02-29");
+// 2024-01-01T02:00Z seen five hours behind UTC.
+const core::CellValue kBehind = C("jzoned", "2023-12-31T21:00:00-05:00[America/New_York]");
+const core::CellValue kFixed = C("jzoned", "2024-06-15T12:00:00+05:30[+05:30]");
+
+const CallCase kAccessorCases[] = {
+    {"QUARTER", {C("jdatetime", "2024-12-31T23:59:59")}, "4"},
+    {"WEEKDAY", {C("jdate", "2024-01-07"), B(false)}, "1"},
+    {"WEEKDAY", {C("jdate", "2024-01-07"), N(0)}, "1"},
+    {"WEEKDAY", {C("jdate", "2024-01-08"), B(false)}, "2"},
+    {"WEEKDAY", {C("jdate", "2024-01-07"), N(0.0 / 0.0)}, "7"},
+    {"WEEKDAY", {C("jdate", "2024-01-07"), E()}, "7"},
+    {"WEEKDAY", {C("jdate", "2024-01-07"), T("no")}, "#VALUE! WEEKDAY: iso arg must be a boolean"},
+    {"WEEKDAY", {}, "#VALUE! WEEKDAY: expected 1 or 2 args (date, [iso=true])"},
+    {"YEAR", {kBehind}, "2023"},
+    {"HOUR", {kBehind}, "21"},
+    {"YEAR",
+     {C("jtime", "10:00:00")},
+     "#VALUE! YEAR: arg #1 must be a jdate, jdatetime, or jzoned value (got jtime)"},
+    {"YEAR", {N(5)}, "#VALUE! YEAR: arg #1 must be a jdate, jdatetime, or jzoned value"},
+    {"HOUR",
+     {kLeapDay},
+     "#VALUE! HOUR: arg #1 must be a jtime, jdatetime, or jzoned value (got jdate)"},
+    {"HOUR", {T("10:00")}, "#VALUE! HOUR: arg #1 must be a jtime, jdatetime, or jzoned value"},
+    {"SECOND", {C("jtime", "10:20:30.5")}, "30"},
+    {"NANOSECOND", {C("jtime", "10:20:30.5")}, "500000000"},
+    {"MINUTE", {C("jdatetime", "2024-01-01T10:20:30")}, "20"},
+    {"TZ_NAME", {C("jzoned", "2024-06-15T12:00:00+00:00[UTC]")}, "'UTC'"},
+    {"TZ_NAME", {kFixed}, "'+05:30'"},
+    {"TZ_NAME", {C("jzoned", "2024-06-15T12:00:00-05:00[-05:00]")}, "'-05'"},
+    {"TZ_NAME", {C("jzoned", "2024-06-15T12:00:00Z[Etc/Unknown]")}, "'+00'"},
+    {"TZ_OFFSET_SECONDS", {kFixed}, "19800"},
+    {"IS_DST", {kFixed}, "FALSE"},
+    {"TZ_NAME",
+     {C("jdatetime", "2024-01-01T00:00:00")},
+     "#VALUE! TZ_NAME: arg #1 must be a jzoned value"},
+    {"TO_DATE", {kBehind}, "jdate:2023-12-31"},
+    {"TO_TIME", {C("jdatetime", "2024-05-01T10:00:00")}, "jtime:10:00:00"},
+    {"TO_DATETIME", {C("jdatetime", "2024-05-01T10:00:00")}, "jdatetime:2024-05-01T00:00:00"},
+    {"TO_DATETIME",
+     {C("jdatetime", "2024-05-01T10:00:00"), C("jtime", "08:30:00")},
+     "jdatetime:2024-05-01T08:30:00"},
+    {"TO_DATETIME",
+     {C("jdatetime", "2024-05-01T10:00:00"), T("08:30")},
+     "#VALUE! TO_DATETIME: arg #2 must be a jtime value or omitted"},
+    {"TO_DATETIME", {kBehind, E()}, "jdatetime:2023-12-31T00:00:00"},
+    {"TO_DATETIME", {}, "#VALUE! TO_DATETIME: expected 1 or 2 args (date_like, [time])"},
+    {"YEAR", {kLeapDay, kLeapDay}, "#VALUE! YEAR: expected 1 arg(s), got 2"},
+    {"TZ_NAME", {}, "#VALUE! TZ_NAME: expected 1 arg(s), got 0"},
+    {"DAY",
+     {C("jdate", "2024-13-01")},
+     "#VALUE! out of range: failed to parse \"2024-13-01\" as date: parameter 'month' "
+     "with value 13 is "
+     "not in the required range of 1..=12"},
+    {"DAY",
+     {C("jdate", "garbage")},
+     "#VALUE! failed to parse \"garbage\" as date: expected four digit year (or "
+     "leading sign for six "
+     "digit year), but found \"g\""}};
 
 std::string out_of_range(std::string_view parameter, std::string_view value,
                          std::string_view range) {
@@ -20,7 +85,7 @@ std::string out_of_range(std::string_view parameter, std::string_view value,
 
 const std::string kYearRange = out_of_range("years", "19999", "-19998..=19998");
 
-const CallCase kCases[] = {
+const CallCase kConstructorCases[] = {
     {"DATE", {N(2024), N(2), N(29)}, "jdate:2024-02-29"},
     {"DATE", {N(2023), N(2), N(29)}, out_of_range("day", "29", "1..=28")},
     // Each argument's integer width at its limits and one past.
@@ -97,6 +162,9 @@ const CallCase kCases[] = {
     {"SPAN_TO_SECONDS", {C("jspan", "P1M"), C("jdate", "2024-02-01")}, "2505600"},
     // The default relative date is 1970-01-01: the last day an instant reaches is 2932895 later.
     {"SPAN_TO_DAYS", {C("jspan", "P2932895D")}, "2932895"},
+    {"SPAN_TO_DAYS",
+     {C("jspan", "P2932896D")},
+     out_of_range("unix_seconds", "253402214400", "-377705023201..=253402207200")},
     {"SPAN_TO_DAYS",
      {C("jspan", "P1D"), E(), E()},
      "#VALUE! SPAN_TO_DAYS: expected 1 or 2 args (span, [relative jdate])"},
@@ -201,7 +269,71 @@ const CallCase kCases[] = {
      {T("2024-06-17T09:00:00+25:59[+25:59]")},
      "jzoned:2024-06-17T09:00:00+25:59[+25:59]"}};
 
-INSTANTIATE_TEST_SUITE_P(Table, Constructors, ::testing::ValuesIn(kCases));
+const core::CellValue kGap = C("jdatetime", "2024-03-10T02:30:00");
+const core::CellValue kFold = C("jdatetime", "2024-11-03T01:30:00");
+const core::CellValue kNy = T("America/New_York");
+
+const CallCase kZoneCases[] = {
+    {"TIMEZONE", {T("Z")}, "jtimezone:UTC"},
+    {"TIMEZONE", {T("+0530")}, "jtimezone:+05:30"},
+    {"TIMEZONE", {T("-05")}, "jtimezone:-05:00"},
+    {"TIMEZONE", {T("europe/paris")}, "jtimezone:Europe/Paris"},
+    {"TIMEZONE", {T("Etc/Unknown")}, "jtimezone:+00:00"},
+    {"TIMEZONE", {C("jtimezone", "UTC")}, "#VALUE! TIMEZONE: arg must be a string"},
+    {"TIMEZONE", {}, "#VALUE! TIMEZONE: expected 1 string arg"},
+    {"ZONED",
+     {kGap, kNy, T("reject")},
+     "#VALUE! ZONED: ambiguous local time (error converting datetime 2024-03-10T02:30:00 to "
+     "instant in time zone America/New_York: datetime is ambiguous since it falls into a gap "
+     "between offsets -05 and -04)"},
+    {"ZONED",
+     {kFold, kNy, T("Late")},
+     "#VALUE! ZONED: disambiguation must be 'compatible', 'earlier', 'later', or 'reject' (got "
+     "\"late\")"},
+    {"ZONED",
+     {kFold, kNy, T("a\"b\n\xC3\x89")},
+     "#VALUE! ZONED: disambiguation must be 'compatible', 'earlier', 'later', or 'reject' (got "
+     "\"a\\\"b\\n\xC3\x89\")"},
+    {"ZONED", {kFold, kNy, N(1)}, "#VALUE! ZONED: disambiguation must be a string or omitted"},
+    {"ZONED", {kGap, kNy, T("earlier")}, "jzoned:2024-03-10T01:30:00-05:00[America/New_York]"},
+    {"ZONED", {kGap, kNy, T("later")}, "jzoned:2024-03-10T03:30:00-04:00[America/New_York]"},
+    {"ZONED", {kFold, kNy, T("earlier")}, "jzoned:2024-11-03T01:30:00-04:00[America/New_York]"},
+    {"ZONED", {kFold, kNy, T("later")}, "jzoned:2024-11-03T01:30:00-05:00[America/New_York]"},
+    {"ZONED", {C("jdate", "2024-01-01"), kNy}, "#VALUE! ZONED: arg #1 must be a jdatetime value"},
+    {"ZONED", {kFold, N(5)}, "#VALUE! ZONED: arg #2 must be a jtimezone value or a string"},
+    {"ZONED", {kFold, C("jtimezone", "+05:30")}, "jzoned:2024-11-03T01:30:00+05:30[+05:30]"},
+    {"ZONED",
+     {C("jdatetime", "9999-12-31T23:00:00"), T("UTC")},
+     "#VALUE! out of range: parameter 'unix_seconds' with value 253402297200 is not in the "
+     "required range of -377705023201..=253402207200"},
+    {"TO_ZONED", {kFold}, "#VALUE! ZONED: expected 2 or 3 args (datetime, tz, [disambiguation])"},
+    {"PARSE_ZONED",
+     {T("2024-06-15 12:00 Mars/Base"), T("%Y-%m-%d %H:%M %Q")},
+     "#VALUE! failed to find time zone `Mars/Base` in time zone database"},
+    {"PARSE_ZONED",
+     {T("2024-01-15T09:30:00-05:00[America/New_York]")},
+     "jzoned:2024-01-15T09:30:00-05:00[America/New_York]"},
+    {"PARSE_ZONED", {N(1)}, "#VALUE! PARSE_ZONED: arg #1 must be a string"},
+    {"IN_TZ",
+     {C("jzoned", "2024-01-15T09:30:00-05:00[America/New_York]"), N(5)},
+     "#VALUE! IN_TZ: arg #2 must be a jtimezone value or a string"},
+    {"IN_TZ",
+     {C("jdatetime", "2024-01-15T09:30:00"), T("UTC")},
+     "#VALUE! IN_TZ: arg #1 must be a jzoned value"},
+    {"IN_TZ",
+     {C("jzoned", "2024-01-15T09:30:00-05:00[America/New_York]")},
+     "#VALUE! IN_TZ: expected 2 args (zoned, tz)"},
+    {"TO_UTC",
+     {C("jdatetime", "2024-01-15T09:30:00")},
+     "#VALUE! TO_UTC: arg #1 must be a jzoned value"},
+    {"TO_UTC", {}, "#VALUE! TO_UTC: expected 1 jzoned arg"},
+    {"NOW", {N(1)}, "#VALUE! NOW: expected no args"},
+    {"UTCNOW", {N(1)}, "#VALUE! UTCNOW: expected no args"},
+    {"TODAY", {N(1)}, "#VALUE! TODAY: expected no args"}};
+
+INSTANTIATE_TEST_SUITE_P(Accessors, Calls, ::testing::ValuesIn(kAccessorCases));
+INSTANTIATE_TEST_SUITE_P(Constructors, Calls, ::testing::ValuesIn(kConstructorCases));
+INSTANTIATE_TEST_SUITE_P(Zones, Calls, ::testing::ValuesIn(kZoneCases));
 
 TEST(Constructors, ParseFailuresCarryTheLibraryMessage) {
     EXPECT_EQ(call("PARSE_DATE", {T("05/03/2024")}).substr(0, 33),
@@ -212,6 +344,65 @@ TEST(Constructors, ParseFailuresCarryTheLibraryMessage) {
               "#VALUE! out of range: ");
     EXPECT_EQ(call("SPAN_TO_SECONDS", {C("jspan", "P19998Y")}).substr(0, 22),
               "#VALUE! out of range: ");
+}
+
+TEST(ClockFunctions, GiveCurrentValuesOfTheRightShape) {
+    const std::string now = call("NOW", {});
+    const std::string utcnow = call("UTCNOW", {});
+    const std::string today = call("TODAY", {});
+    ASSERT_EQ(now.substr(0, 7), "jzoned:");
+    ASSERT_EQ(utcnow.substr(0, 7), "jzoned:");
+    ASSERT_EQ(today.substr(0, 6), "jdate:");
+    EXPECT_TRUE(utcnow.ends_with("+00:00[UTC]")) << utcnow;
+    auto now_value = parse_zoned(now.substr(7));
+    auto utc_value = parse_zoned(utcnow.substr(7));
+    ASSERT_TRUE(now_value.has_value()) << now;
+    ASSERT_TRUE(utc_value.has_value()) << utcnow;
+    // Read one after the other: the instants lie within a few seconds.
+    EXPECT_LE(utc_value->instant.seconds - now_value->instant.seconds, 5);
+    EXPECT_GE(utc_value->instant.seconds, now_value->instant.seconds);
+    EXPECT_GT(now_value->local.date.year, 2020);
+    // TODAY is the system zone's date of a NOW taken around it.
+    const std::string today_again = call("TO_DATE", {C("jzoned", now.substr(7))});
+    const std::string later = call("TODAY", {});
+    EXPECT_TRUE(today == today_again || later == today_again) << today << " " << today_again;
+}
+
+constexpr std::int64_t kJuly2024 = 1'719'835'200;     // 2024-07-01T12:00:00Z
+constexpr std::int64_t kJanuary2024 = 1'705'320'000;  // 2024-01-15T12:00:00Z
+
+TEST(SystemZone, TzValuesResolveLikeTheSystemLibrary) {
+    auto describe = [](std::string_view tz, std::int64_t at = kJuly2024) {
+        const TimeZone zone = zone_from_tz_value(tz, at);
+        return zone.describe();
+    };
+    EXPECT_EQ(describe(""), "UTC");
+    EXPECT_EQ(describe("America/New_York"), "America/New_York");
+    EXPECT_EQ(describe(":Europe/Paris"), "Europe/Paris");
+    EXPECT_EQ(describe("/usr/share/zoneinfo/Asia/Tokyo"), "Asia/Tokyo");
+    EXPECT_EQ(describe("JST-9"), "+09");
+    EXPECT_EQ(describe("<+0330>-3:30"), "+03:30");
+    EXPECT_EQ(describe("UTC0"), "UTC");
+    // A rule with daylight saving is the offset it puts in force at the instant.
+    EXPECT_EQ(describe("EST5EDT,M3.2.0,M11.1.0"), "-04");
+    EXPECT_EQ(describe("EST5EDT,M3.2.0,M11.1.0", kJanuary2024), "-05");
+    EXPECT_EQ(describe("AEST-10AEDT,M10.1.0,M4.1.0/3"), "+10");
+    EXPECT_EQ(describe("AEST-10AEDT,M10.1.0,M4.1.0/3", kJanuary2024), "+11");
+    EXPECT_EQ(describe("GMT0BST,M3.5.0/1,M10.5.0", kJanuary2024), "UTC");
+    // Both a POSIX string with daylight saving and a database name: the database zone.
+    EXPECT_EQ(describe("EST5EDT"), "EST5EDT");
+    EXPECT_EQ(describe("CST6CDT"), "CST6CDT");
+    // Daylight saving without dates and no such database zone: the United States dates.
+    EXPECT_EQ(describe("ABC5DEF"), "-04");
+    EXPECT_EQ(describe("ABC5DEF", kJanuary2024), "-05");
+    EXPECT_EQ(describe("EST5EDT,M3.2.0"), "Etc/Unknown");
+    EXPECT_EQ(describe("Mars/Base"), "Etc/Unknown");
+    EXPECT_EQ(describe("/etc/passwd"), "Etc/Unknown");
+    EXPECT_EQ(describe("/dev/stdin"), "Etc/Unknown");
+    const TimeZone by_path = zone_from_tz_value("/usr/share/zoneinfo/posix/Asia/Tokyo", kJuly2024);
+    EXPECT_EQ(by_path.kind(), TimeZone::Kind::Tzif);
+    EXPECT_FALSE(by_path.iana_name().has_value());
+    EXPECT_EQ(by_path.describe(), "+09");
 }
 
 }  // namespace
