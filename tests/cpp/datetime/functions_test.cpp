@@ -3,7 +3,6 @@
 // (tests/python/test_datetime.py); here: payload forms, limits, argument rules and messages.
 #include <gtest/gtest.h>
 
-#include "datetime/iso_text.h"
 #include "datetime/system_zone.h"
 #include "function_test_support.h"
 
@@ -344,28 +343,6 @@ TEST(Constructors, ParseFailuresCarryTheLibraryMessage) {
               "#VALUE! out of range: ");
     EXPECT_EQ(call("SPAN_TO_SECONDS", {C("jspan", "P19998Y")}).substr(0, 22),
               "#VALUE! out of range: ");
-}
-
-TEST(ClockFunctions, GiveCurrentValuesOfTheRightShape) {
-    const std::string now = call("NOW", {});
-    const std::string utcnow = call("UTCNOW", {});
-    const std::string today = call("TODAY", {});
-    ASSERT_EQ(now.substr(0, 7), "jzoned:");
-    ASSERT_EQ(utcnow.substr(0, 7), "jzoned:");
-    ASSERT_EQ(today.substr(0, 6), "jdate:");
-    EXPECT_TRUE(utcnow.ends_with("+00:00[UTC]")) << utcnow;
-    auto now_value = parse_zoned(now.substr(7));
-    auto utc_value = parse_zoned(utcnow.substr(7));
-    ASSERT_TRUE(now_value.has_value()) << now;
-    ASSERT_TRUE(utc_value.has_value()) << utcnow;
-    // Read one after the other: the instants lie within a few seconds.
-    EXPECT_LE(utc_value->instant.seconds - now_value->instant.seconds, 5);
-    EXPECT_GE(utc_value->instant.seconds, now_value->instant.seconds);
-    EXPECT_GT(now_value->local.date.year, 2020);
-    // TODAY is the system zone's date of a NOW taken around it.
-    const std::string today_again = call("TO_DATE", {C("jzoned", now.substr(7))});
-    const std::string later = call("TODAY", {});
-    EXPECT_TRUE(today == today_again || later == today_again) << today << " " << today_again;
 }
 
 constexpr std::int64_t kJuly2024 = 1'719'835'200;     // 2024-07-01T12:00:00Z
