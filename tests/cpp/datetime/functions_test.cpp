@@ -224,6 +224,10 @@ const CallCase kConstructorCases[] = {
      "#VALUE! strptime parsing failed: %f failed: expected one to nine digits of fractional "
      "seconds, but found \"1\""},
     // Offsets up to 25:59:59; the instants whose date lies within the years at any offset.
+    // A zoned payload rounds the offset to minutes: 29 seconds down.
+    {"PARSE_ZONED",
+     {T("2024-06-17 09:00 +000029"), T("%Y-%m-%d %H:%M %z")},
+     "jzoned:2024-06-17T09:00:00+00:00[+00:00]"},
     {"PARSE_ZONED",
      {T("2024-06-17 09:00 +2559"), T("%Y-%m-%d %H:%M %z")},
      "jzoned:2024-06-17T09:00:00+25:59[+25:59]"},

@@ -54,6 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LiteralCase{"2024-06-15t10:30", "", ""},
                       LiteralCase{"12:30", "jtime", "12:30:00"}, LiteralCase{"9:30", "", ""},
                       LiteralCase{"12:30:00.1234567890", "", ""}, LiteralCase{"1d", "jspan", "P1D"},
+                      LiteralCase{"9h", "jspan", "PT9H"}, LiteralCase{"+P1D", "jspan", "P1D"},
                       LiteralCase{"P1D", "jspan", "P1D"}, LiteralCase{"1h 30m", "jspan", "PT1H30M"},
                       LiteralCase{"2024-01-15T09:30:00-05:00[America/New_York]", "jzoned",
                                   "2024-01-15T09:30:00-05:00[America/New_York]"},
@@ -176,6 +177,9 @@ TEST(Comparisons, OrderEachKindByItsValue) {
     EXPECT_TRUE(is(cmp(CompareOp::Eq, jspan("P1D"), jspan("PT24H"))));
     EXPECT_TRUE(is(cmp(CompareOp::Ne, jtz("Europe/Paris"), jtz("europe/paris"))));
     EXPECT_FALSE(cmp(CompareOp::Lt, jtz("A"), jtz("B")).handled());
+    EXPECT_FALSE(cmp(CompareOp::Eq, jspan("P1D"), CellValue::number(1)).handled());
+    // Spans of days are measured from 1970-01-01: the last day an instant reaches is in range.
+    EXPECT_TRUE(is(cmp(CompareOp::Eq, jspan("P2932895D"), jspan("P2932895D"))));
     EXPECT_FALSE(cmp(CompareOp::Eq, jdate("2024-06-15"), CellValue::text("2024-06-15")).handled());
     EXPECT_FALSE(
         cmp(CompareOp::Eq, jdate("2024-06-15"), jdatetime("2024-06-15T00:00:00")).handled());

@@ -99,6 +99,13 @@ TEST(Payloads, ReadersTellTagMismatchFromUnreadablePayload) {
     auto good = unpack_date(CellValue::custom("jdate", "2024-02-29"));
     ASSERT_TRUE(good && good->has_value());
     EXPECT_EQ(**good, (Date{2024, 2, 29}));
+    // Each reader takes its own tag only.
+    EXPECT_FALSE(unpack_time(CellValue::custom("jdate", "10:00:00")).has_value());
+    EXPECT_TRUE(unpack_time(CellValue::custom("jtime", "10:00:00")).has_value());
+    EXPECT_FALSE(unpack_zoned(CellValue::custom("jdate", "x")).has_value());
+    EXPECT_TRUE(unpack_zoned(CellValue::custom("jzoned", "x")).has_value());
+    EXPECT_FALSE(unpack_span(CellValue::custom("jdate", "P1D")).has_value());
+    EXPECT_TRUE(unpack_span(CellValue::custom("jspan", "x")).has_value());
 }
 
 struct ReadCase {
@@ -271,9 +278,11 @@ TEST(Payloads, TimezoneTextsAreOffsetsOrNames) {
         {"+00:00", "UTC"},    {"-0000", "UTC"},     {"Z", "UTC"},
         {"utc", "UTC"},       {"++5", "+05"},       {"+0099", "+01:39"},
         {"+25:59", "+25:59"}, {"-25:59", "-25:59"}, {"America/New_York", "America/New_York"},
+        {"++9", "+09"},       {"++0", "UTC"},
     };
     for (const auto& [text, zone] : rows) EXPECT_EQ(describe(text), zone) << text;
-    for (std::string text : {"+5:30", "+25:60", "+26:00", "z", "", "+05:3x", "+05-30"}) {
+    for (std::string text :
+         {"+5:30", "+25:60", "+26:00", "z", "", "+05:3x", "+05-30", "+a0", "+0a", "+/0", "+0/"}) {
         EXPECT_EQ(describe(text), "failed to find time zone `" + text + "` in time zone database");
     }
 }
