@@ -23,6 +23,14 @@ const core::CellValue kFixed = C("jzoned", "2024-06-15T12:00:00+05:30[+05:30]");
 
 const CallCase kAccessorCases[] = {
     {"QUARTER", {C("jdatetime", "2024-12-31T23:59:59")}, "4"},
+    {"QUARTER", {C("jdate", "2024-04-01")}, "2"},
+    {"IS_DST", {C("jzoned", "2024-06-15T12:00:00-04:00[America/New_York]")}, "TRUE"},
+    {"WEEKDAY",
+     {kLeapDay, B(true), E()},
+     "#VALUE! WEEKDAY: expected 1 or 2 args (date, [iso=true])"},
+    {"TO_DATETIME",
+     {kLeapDay, E(), E()},
+     "#VALUE! TO_DATETIME: expected 1 or 2 args (date_like, [time])"},
     {"WEEKDAY", {C("jdate", "2024-01-07"), B(false)}, "1"},
     {"WEEKDAY", {C("jdate", "2024-01-07"), N(0)}, "1"},
     {"WEEKDAY", {C("jdate", "2024-01-08"), B(false)}, "2"},
