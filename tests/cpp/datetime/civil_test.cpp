@@ -98,6 +98,8 @@ TEST(Calendar, ValidationNamesTheFieldAtEachLimit) {
         {message(add_months(Date{9999, 12, 1}, 1)), range("year", "10000", "-9999..=9999")},
         {message(add_months(Date{-9999, 1, 31}, -1)), range("year", "-10000", "-9999..=9999")},
         {message(add_months(Date{-9999, 1, 1}, 239'988)), range("year", "10000", "-9999..=9999")},
+        {message(add_months(Date{9999, 12, 31}, -239'988)),
+         range("year", "-10000", "-9999..=9999")},
         {message(add_months(Date{9999, 1, 1}, -239'989)),
          range("months", "-239989", "-239988..=239988")},
     };

@@ -230,6 +230,8 @@ const ReadCase kReadCases[] = {
      "0..=59"},
     {"zoned", "2024-06-15T12:00:00+05:3[UTC]",
      "expected two digit minutes in UTC offset, but found \"3\""},
+    {"zoned", "2024-06-15T12:00:00+05:30:5[UTC]",
+     "expected two digit seconds in UTC offset, but found \"5\""},
     {"zoned", "2024-06-15T12:00:00+05:30:[UTC]", "expected end of input, but found \":\""},
     {"zoned", "2024-01-15T09:30:00-05:00",
      "failed to find time zone in square brackets, which is required for parsing a zoned instant"},
