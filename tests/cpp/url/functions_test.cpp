@@ -38,12 +38,6 @@ struct Row {
     CellValue expected;
 };
 
-std::string describe(const Row& row) {
-    std::string out = row.function;
-    for (const CellValue& arg : row.args) out += (arg.is_text() ? " '" : " ") + arg.display();
-    return out;
-}
-
 TEST(UrlFunctions, ApplyTheirOwnArgumentAndTextRules) {
     const CellValue url = text("https://example.com/a//b/c%20d");
     const double max = std::numeric_limits<double>::max();
@@ -61,7 +55,6 @@ TEST(UrlFunctions, ApplyTheirOwnArgumentAndTextRules) {
         {"URL_PATH_SEGMENT", {text("mailto:someone@example.com"), number(1)}, text("")},
         {"URL_PATH_SEGMENT", {url, number(-max)}, text("")},
         {"URL_PATH_SEGMENT", {url, number(9223372036854775808.0)}, text("")},
-        {"URL_PATH_SEGMENT", {url, number(-9223372036854775808.0)}, text("")},
         // The index is checked after the URL and before the kind of path.
         {"URL_PATH_SEGMENT", {url, number(0)}, whole},
         {"URL_PATH_SEGMENT", {url, number(1.5)}, whole},
@@ -100,8 +93,10 @@ TEST(UrlFunctions, ApplyTheirOwnArgumentAndTextRules) {
         {"URL_JOIN", {text("https://a.com/")}, value_error("URL_JOIN: expected 2 args")},
     };
     for (const Row& row : rows) {
+        std::string call_text = row.function;
+        for (const CellValue& arg : row.args) call_text += " '" + arg.display() + "'";
         CellValue actual = call_value(row.function, row.args);
-        EXPECT_EQ(actual, row.expected) << describe(row) << " gave " << actual.display();
+        EXPECT_EQ(actual, row.expected) << call_text << " gave " << actual.display();
     }
 }
 
@@ -118,8 +113,6 @@ TEST(UrlFormulas, EvaluateThroughTheRegistryInAnyLetterCase) {
         auto result = evaluator.evaluate(formula);
         EXPECT_EQ(result ? result->display() : result.error().display(), display) << formula;
     }
-    EXPECT_EQ(core::evaluate_one_shot("=URL_HOST(\"https://example.com/\")").error().kind(),
-              core::ErrorKind::UnknownName);
 }
 
 }  // namespace

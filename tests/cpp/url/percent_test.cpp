@@ -66,7 +66,6 @@ TEST(PercentDecoding, DecodesOnlyPercentFollowedByTwoHexDigits) {
 
 TEST(FormValue, ReadsPairsAsFormEncoding) {
     const std::vector<std::vector<std::string>> rows = {
-        // query, name, value
         {"&&", "", ""},
         {"flag&x=1", "flag", ""},
         {"a+b=1", "a b", "1"},
