@@ -74,7 +74,7 @@ TEST(UrlFunctions, ApplyTheirOwnArgumentAndTextRules) {
         {"URL_VALID", {text("")}, boolean(false)},
         {"URL_VALID", {text(std::string_view("http://a\0b/", 11))}, boolean(false)},
         {"URL_VALID", {text("http://\xFF/")}, boolean(false)},
-        {"URL_ENCODE", {text("-._~+Az09")}, text("%2D%2E%5F%7E%2BAz09")},
+        {"URL_ENCODE", {text("-._~+AZaz09")}, text("%2D%2E%5F%7E%2BAZaz09")},
         {"URL_ENCODE", {text(std::string_view("\0", 1))}, text("%00")},
         {"URL_DECODE", {text("a%20b+c")}, text("a b+c")},
         {"URL_DECODE", {text("%C0%80")}, value_error("URL_DECODE: result is not valid UTF-8")},
@@ -107,7 +107,6 @@ TEST(UrlFormulas, EvaluateThroughTheRegistryInAnyLetterCase) {
         {"=URL_PATH_SEGMENT(URL_JOIN(\"https://a.com/docs/x\", \"../api/v2/items\"), -1)", "items"},
         {"=URL_PARAM(\"https://a.com/?page=2\", \"page\")*10", "20"},
         {"=URL_SCHEME(TRUE)", "#VALUE! URL_SCHEME: arg #1 must be text"},
-        {"=URL_DECODE(\"%FF\")", "#VALUE! URL_DECODE: result is not valid UTF-8"},
     };
     for (const auto& [formula, display] : rows) {
         auto result = evaluator.evaluate(formula);

@@ -10,22 +10,24 @@ namespace orvel::url::testing {
 namespace {
 
 struct FailureRow {
-    std::string base;  // empty: the input parsed alone
-    std::string input;
-    std::string description;
+    std::string base, input, description;  // an empty base: the input parsed alone
 };
 
 TEST(FailureDescription, NamesThePartOfTheUrlThatFailed) {
     const std::vector<FailureRow> rows = {
         {"", "", "relative URL without a base"},
         {"", "1http://x/", "relative URL without a base"},
+        {"", "ab/x", "relative URL without a base"},
+        {"", "zA+a-Z.09://a b/", "invalid domain character"},
+        {"", "z://a b/", "invalid domain character"},
+        {"", " http:// ", "empty host"},
+        {"", "ftp://a b/", "invalid international domain name"},
+        {"", "foo://u@/", "empty host"},
         {"", "http:", "empty host"},
         {"", "http://user@/", "empty host"},
         {"", "  HT\tTP://:80  ", "empty host"},
         {"", "http://[::1/", "invalid IPv6 address"},
-        {"", "http://[::1]x/", "invalid IPv6 address"},
         {"", "http://a b/", "invalid international domain name"},
-        {"", "http://ex%20ample/", "invalid international domain name"},
         {"", "http://ex ample.1:abc/", "invalid international domain name"},
         {"", "http://1.2.3.256/", "invalid IPv4 address"},
         {"", "http://a.0x100000000./", "invalid IPv4 address"},
@@ -37,7 +39,6 @@ TEST(FailureDescription, NamesThePartOfTheUrlThatFailed) {
         {"", "file://a b/x", "invalid international domain name"},
         {"", "file://[::1/", "invalid IPv6 address"},
         {"", "file://1.2.3.4.5/x", "invalid IPv4 address"},
-        {"", "foo://a b/", "invalid domain character"},
         {"", "foo://a^b:1/", "invalid domain character"},
         {"", "foo://:80/", "empty host"},
         {"", "foo://h:99999/", "invalid port number"},
@@ -45,9 +46,11 @@ TEST(FailureDescription, NamesThePartOfTheUrlThatFailed) {
         {"", "foo://[::1/", "invalid IPv6 address"},
         {"mailto:x", "foo", "relative URL with a cannot-be-a-base base"},
         {"mailto:x", "", "relative URL with a cannot-be-a-base base"},
-        {"mailto:x", "?q", "relative URL with a cannot-be-a-base base"},
         {"mailto:x", "http://[::1/", "invalid IPv6 address"},
         {"https://example.com/", "//:80/", "empty host"},
+        {"https://example.com/", "//", "empty host"},
+        {"https://example.com/", "http:1.2.3.4.5", "invalid IPv4 address"},
+        {"https://example.com/", "https://1.2.3.4.5/", "invalid IPv4 address"},
         {"https://example.com/", "\\\\a b/", "invalid international domain name"},
         {"https://example.com/", "//1.2.3.4.5", "invalid IPv4 address"},
         {"https://example.com/", "http://1.2.3.4.5/", "invalid IPv4 address"},
