@@ -65,12 +65,26 @@ INSTANTIATE_TEST_SUITE_P(Table, SpanRefusal,
                                            "PT631107417601S", "1d trailing",
                                            "P1Y2M3DT4H5M6.1234567891S"));
 
-TEST(Payloads, SpanUnitsOverTheirLimitAreRangeErrors) {
-    auto over = parse_span("P19999Y");
-    ASSERT_FALSE(over.has_value());
-    EXPECT_TRUE(over.error().is_range);
-    EXPECT_EQ(library_message(over.error()).substr(0, 14), "out of range: ");
-    EXPECT_TRUE(parse_span("P19998Y").has_value());
+// Each unit's limit, a count of at most 64 digits, fractions down to microseconds; a failure
+// names what it expected and the byte it found.
+TEST(Payloads, SpanTextLimits) {
+    auto read = [](const std::string& text) {
+        auto span = parse_span(text);
+        return span ? payload(pack_span(*span)) : library_message(span.error());
+    };
+    auto failed = [](const std::string& text, std::string_view fault) {
+        return "failed to parse \"" + text + "\" as a duration: " + std::string(fault);
+    };
+    const std::string unit = "expected a unit label such as 'd', 'hours' or 'mins', but found ";
+    const std::string digits65 = std::string(64, '0') + "1s";
+    EXPECT_EQ(read("P19998Y"), "P19998Y");
+    const std::string years = "parameter 'years' with value 19999 is not in the required range";
+    EXPECT_EQ(read("P19999Y"), "out of range: " + failed("P19999Y", years + " of -19998..=19998"));
+    EXPECT_EQ(read(std::string(63, '0') + "1s"), "PT1S");
+    EXPECT_EQ(read(digits65), failed(digits65, unit + "\"1\""));
+    EXPECT_EQ(read("1.5\xC2\xB5s"), "PT0.0000015S");
+    EXPECT_EQ(read("1.5ns"), failed("1.5ns", "fractional nanoseconds are not supported"));
+    EXPECT_EQ(read("5x"), failed("5x", unit + "\"x\""));
 }
 
 TEST(Payloads, FriendlyDisplayListsUnitsAsStored) {
