@@ -58,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SumCase{"P1D", "PT25H", "P2DT1H"}, SumCase{"P1M", "P1D", "P1M1D"},
                       SumCase{"P1M", "-P1D", "P30D"}, SumCase{"P1Y", "P13M", "P2Y1M"},
                       SumCase{"P1W", "P1D", "P1W1D"}, SumCase{"PT0S", "PT0S", "PT0S"},
-                      SumCase{"-PT1H", "PT30M", "-PT30M"}, SumCase{"PT1S", "PT0.5S", "PT1.5S"}));
+                      SumCase{"-PT1H", "PT30M", "-PT30M"}, SumCase{"PT1S", "PT0.5S", "PT1.5S"},
+                      SumCase{"PT0.000000001S", "PT0.000000001S", "PT0.000000002S"}));
 
 // Spans with days or longer units are measured from the relative date, which must stay in range.
 TEST(SpanRelative, CountCalendarUnitsFromTheRelativeDate) {
@@ -241,8 +242,8 @@ INSTANTIATE_TEST_SUITE_P(
         MultipleCase{"-P9999Y", 3, "range"},
         // Signs, zero, and factors whose product overflows 64 bits.
         MultipleCase{"P1D", -2, "-P2D"}, MultipleCase{"P1D", 0, "PT0S"},
-        MultipleCase{"P1Y", 20000, "range"}, MultipleCase{"P1Y", INT64_MIN, "range"},
-        MultipleCase{"PT1S", INT64_MAX, "range"}));
+        MultipleCase{"PT0.000000001S", 3, "PT0.000000003S"}, MultipleCase{"P1Y", 20000, "range"},
+        MultipleCase{"P1Y", INT64_MIN, "range"}, MultipleCase{"PT1S", INT64_MAX, "range"}));
 
 TEST(SpanValues, SignRuleFollowsTheFirstNonZeroAndAnyNegative) {
     Span s;
@@ -255,6 +256,10 @@ TEST(SpanValues, SignRuleFollowsTheFirstNonZeroAndAnyNegative) {
     ASSERT_TRUE(t.set(Unit::Month, 2).has_value());
     EXPECT_EQ(iso(t), "-P1Y2M");
     EXPECT_TRUE(Span{}.set(Unit::Nanosecond, INT64_MIN).error().is_range);
+    Span zeroed;  // every unit set back to zero: the zero span
+    ASSERT_TRUE(zeroed.set(Unit::Year, 1).has_value());
+    ASSERT_TRUE(zeroed.set(Unit::Year, 0).has_value());
+    EXPECT_EQ(iso(zeroed), "PT0S");
 }
 
 // A product past 64 bits is named in full, with its sign.

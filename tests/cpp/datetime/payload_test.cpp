@@ -50,7 +50,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SpanTextCase{"1d 02:03:04.5", "P1DT2H3M4.5S"},
                       SpanTextCase{"10:00:00", "PT10H"}, SpanTextCase{"7\xC2\xB5s", "PT0.000007S"},
                       SpanTextCase{"+P1W", "P1W"}, SpanTextCase{"-PT0S", "PT0S"},
-                      SpanTextCase{"PT631107417600S", "PT631107417600S"}));
+                      SpanTextCase{"PT631107417600S", "PT631107417600S"},
+                      SpanTextCase{"-P19998Y", "-P19998Y"}, SpanTextCase{"1.5h", "PT1H30M"},
+                      SpanTextCase{"02:03:04,5", "PT2H3M4.5S"},
+                      SpanTextCase{"1d\t2h\n3m\f4s\r5ms", "P1DT2H3M4.005S"}));
 
 class SpanRefusal : public ::testing::TestWithParam<std::string> {};
 
@@ -62,8 +65,8 @@ INSTANTIATE_TEST_SUITE_P(Table, SpanRefusal,
                          ::testing::Values("", "-", "+", "5", "-5", "1M", "1D", "P", "PT", "P1DT",
                                            "P1.5D", "PT1M2H", "1h 2d", "1h 1h", "-1d ago", "P1Y1Y",
                                            "1.5d", "PT1.5H30M", "99999999999999999999999s",
-                                           "PT631107417601S", "1d trailing",
-                                           "P1Y2M3DT4H5M6.1234567891S"));
+                                           "PT631107417601S", "1d trailing", "1d agox", "ago",
+                                           "1.5h 30m", "02:03:04.", "P1Y2M3DT4H5M6.1234567891S"));
 
 // Each unit's limit, a count of at most 64 digits, fractions down to microseconds; a failure
 // names what it expected and the byte it found.

@@ -21,6 +21,13 @@ TEST(ZoneDatabase, LooksNamesUpIgnoringAsciiCaseAndKeepsTheDatabaseSpelling) {
     EXPECT_EQ(find_zone("US/Eastern")->iana_name().value(), "US/Eastern");
     EXPECT_EQ(find_zone("uTc")->kind(), TimeZone::Kind::Utc);
     EXPECT_EQ(find_zone("etc/unknown")->kind(), TimeZone::Kind::Unknown);
+    // The index holds names of every allowed byte, each compared from its first byte.
+    for (std::string name :
+         {"Europe/Zurich", "America/Mazatlan", "Etc/GMT+9", "Etc/GMT0", "America/Port-au-Prince"}) {
+        EXPECT_EQ(find_zone(name)->iana_name().value(), name);
+    }
+    EXPECT_EQ(find_zone("EUROPE/ZURICH")->iana_name().value(), "Europe/Zurich");
+    EXPECT_FALSE(find_zone("Xmerica/New_York").has_value());
 }
 
 class UnsafeZoneName : public ::testing::TestWithParam<std::string> {};
