@@ -256,6 +256,7 @@ TEST(SpanValues, SignRuleFollowsTheFirstNonZeroAndAnyNegative) {
     ASSERT_TRUE(t.set(Unit::Month, 2).has_value());
     EXPECT_EQ(iso(t), "-P1Y2M");
     EXPECT_TRUE(Span{}.set(Unit::Nanosecond, INT64_MIN).error().is_range);
+    EXPECT_TRUE(Span{}.set(Unit::Year, -19998).has_value());
     Span zeroed;  // every unit set back to zero: the zero span
     ASSERT_TRUE(zeroed.set(Unit::Year, 1).has_value());
     ASSERT_TRUE(zeroed.set(Unit::Year, 0).has_value());

@@ -341,6 +341,12 @@ const CallCase kZoneCases[] = {
      {C("jdatetime", "2024-01-15T09:30:00")},
      "#VALUE! TO_UTC: arg #1 must be a jzoned value"},
     {"TO_UTC", {}, "#VALUE! TO_UTC: expected 1 jzoned arg"},
+    {"TO_UTC",
+     {C("jzoned", "2024-01-15T09:30:00-05:00[America/New_York]")},
+     "jzoned:2024-01-15T14:30:00+00:00[UTC]"},
+    {"IN_TZ",
+     {C("jzoned", "2024-01-15T09:30:00-05:00[America/New_York]"), T("+05:30")},
+     "jzoned:2024-01-15T20:00:00+05:30[+05:30]"},
     {"NOW", {N(1)}, "#VALUE! NOW: expected no args"},
     {"UTCNOW", {N(1)}, "#VALUE! UTCNOW: expected no args"},
     {"TODAY", {N(1)}, "#VALUE! TODAY: expected no args"}};
@@ -348,6 +354,13 @@ const CallCase kZoneCases[] = {
 INSTANTIATE_TEST_SUITE_P(Accessors, Calls, ::testing::ValuesIn(kAccessorCases));
 INSTANTIATE_TEST_SUITE_P(Constructors, Calls, ::testing::ValuesIn(kConstructorCases));
 INSTANTIATE_TEST_SUITE_P(Zones, Calls, ::testing::ValuesIn(kZoneCases));
+
+// The clock functions' values change; their kinds do not.
+TEST(Calls, ClockFunctionsGiveCurrentValues) {
+    EXPECT_TRUE(call("UTCNOW", {}).ends_with("+00:00[UTC]"));
+    EXPECT_TRUE(call("NOW", {}).starts_with("jzoned:"));
+    EXPECT_TRUE(call("TODAY", {}).starts_with("jdate:"));
+}
 
 constexpr std::int64_t kJuly2024 = 1'719'835'200;     // 2024-07-01T12:00:00Z
 constexpr std::int64_t kJanuary2024 = 1'705'320'000;  // 2024-01-15T12:00:00Z

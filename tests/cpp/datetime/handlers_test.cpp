@@ -47,23 +47,23 @@ TEST_P(Literals, FirstHandlerWhoseShapeAndParserAcceptTakesTheText) {
 // tests/python/test_datetime.py reads more literals into typed values.
 INSTANTIATE_TEST_SUITE_P(
     Table, Literals,
-    ::testing::Values(LiteralCase{"2024-06-15", "jdate", "2024-06-15"},
-                      LiteralCase{"2024-6-15", "", ""},
-                      LiteralCase{"2024-06-15T10:30", "jdatetime", "2024-06-15T10:30:00"},
-                      LiteralCase{"2024-06-15 10:30", "", ""}, LiteralCase{"2024-06-15T10", "", ""},
-                      LiteralCase{"2024-06-15t10:30", "", ""},
-                      LiteralCase{"12:30", "jtime", "12:30:00"},
-                      LiteralCase{"19:59:59.999999999", "jtime", "19:59:59.999999999"},
-                      LiteralCase{"9:30", "", ""}, LiteralCase{"12:30:00.1234567890", "", ""},
-                      LiteralCase{"1d", "jspan", "P1D"}, LiteralCase{"9h", "jspan", "PT9H"},
-                      LiteralCase{"+P1D", "jspan", "P1D"}, LiteralCase{"P1D", "jspan", "P1D"},
-                      LiteralCase{"1h 30m", "jspan", "PT1H30M"},
-                      LiteralCase{"2024-01-15T09:30:00-05:00[America/New_York]", "jzoned",
-                                  "2024-01-15T09:30:00-05:00[America/New_York]"},
-                      LiteralCase{"2024-01-15T09:30:00[Mars/Base]", "", ""},
-                      LiteralCase{"2024-01-15T09:30:00+05:30[+05:30]", "jzoned",
-                                  "2024-01-15T09:30:00+05:30[+05:30]"},
-                      LiteralCase{"UTC", "", ""}, LiteralCase{"", "", ""}));
+    ::testing::Values(
+        LiteralCase{"2024-06-15", "jdate", "2024-06-15"}, LiteralCase{"2024-6-15", "", ""},
+        LiteralCase{"2024-06-15T10:30", "jdatetime", "2024-06-15T10:30:00"},
+        LiteralCase{"2024-06-15 10:30", "", ""}, LiteralCase{"2024-06-15T10", "", ""},
+        LiteralCase{"2024-06-15t10:30", "", ""}, LiteralCase{"12:30", "jtime", "12:30:00"},
+        LiteralCase{"19:59:59.999999999", "jtime", "19:59:59.999999999"},
+        LiteralCase{"9:30", "", ""}, LiteralCase{"12:30:00.1234567890", "", ""},
+        LiteralCase{"1d", "jspan", "P1D"}, LiteralCase{"9h", "jspan", "PT9H"},
+        LiteralCase{"+P1D", "jspan", "P1D"}, LiteralCase{"P1D", "jspan", "P1D"},
+        LiteralCase{"1h 30m", "jspan", "PT1H30M"},
+        LiteralCase{"2024-01-15T09:30:00-05:00[America/New_York]", "jzoned",
+                    "2024-01-15T09:30:00-05:00[America/New_York]"},
+        LiteralCase{"2024-01-15T09:30:00[Mars/Base]", "", ""},
+        LiteralCase{"2024-01-15T0930[UTC]", "jzoned", "2024-01-15T09:30:00+00:00[UTC]"},
+        LiteralCase{"2024-01-15T09:30:00+05:30[+05:30]", "jzoned",
+                    "2024-01-15T09:30:00+05:30[+05:30]"},
+        LiteralCase{"UTC", "", ""}, LiteralCase{"", "", ""}));
 
 CellValue jdate(std::string_view p) { return CellValue::custom("jdate", p); }
 CellValue jtime(std::string_view p) { return CellValue::custom("jtime", p); }

@@ -117,6 +117,8 @@ TEST(Payloads, ReadersTellTagMismatchFromUnreadablePayload) {
     ASSERT_TRUE(good && good->has_value());
     EXPECT_EQ(**good, (Date{2024, 2, 29}));
     // Each reader takes its own tag only.
+    EXPECT_FALSE(unpack_datetime(CellValue::custom("jdate", "x")).has_value());
+    EXPECT_TRUE(unpack_datetime(CellValue::custom("jdatetime", "x")).has_value());
     EXPECT_FALSE(unpack_time(CellValue::custom("jdate", "10:00:00")).has_value());
     EXPECT_TRUE(unpack_time(CellValue::custom("jtime", "10:00:00")).has_value());
     EXPECT_FALSE(unpack_zoned(CellValue::custom("jdate", "x")).has_value());
