@@ -26,12 +26,6 @@ std::string iso(const Span& s) {
     return out;
 }
 
-std::string iso(Date d) {
-    std::string out;
-    append_date(out, d);
-    return out;
-}
-
 std::string iso(const DateTime& dt) {
     std::string out;
     append_datetime(out, dt);
@@ -39,27 +33,6 @@ std::string iso(const DateTime& dt) {
 }
 
 constexpr Date kEpoch{1970, 1, 1};
-
-struct SumCase {
-    std::string a, b, sum;
-};
-
-class SpanSums : public ::testing::TestWithParam<SumCase> {};
-
-TEST_P(SpanSums, BalanceUpToTheLargerLargestUnit) {
-    auto sum = span_sum(span(GetParam().a), span(GetParam().b), kEpoch);
-    ASSERT_TRUE(sum.has_value()) << sum.error().message;
-    EXPECT_EQ(iso(*sum), GetParam().sum);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, SpanSums,
-    ::testing::Values(SumCase{"PT1H", "PT90M", "PT2H30M"}, SumCase{"PT90M", "PT30M", "PT120M"},
-                      SumCase{"P1D", "PT25H", "P2DT1H"}, SumCase{"P1M", "P1D", "P1M1D"},
-                      SumCase{"P1M", "-P1D", "P30D"}, SumCase{"P1Y", "P13M", "P2Y1M"},
-                      SumCase{"P1W", "P1D", "P1W1D"}, SumCase{"PT0S", "PT0S", "PT0S"},
-                      SumCase{"-PT1H", "PT30M", "-PT30M"}, SumCase{"PT1S", "PT0.5S", "PT1.5S"},
-                      SumCase{"PT0.000000001S", "PT0.000000001S", "PT0.000000002S"}));
 
 // Spans with days or longer units are measured from the relative date, which must stay in range.
 TEST(SpanRelative, CountCalendarUnitsFromTheRelativeDate) {
@@ -77,34 +50,8 @@ TEST(SpanRelative, CountCalendarUnitsFromTheRelativeDate) {
     EXPECT_FALSE(span_sum(span("P1D"), span("PT1H"), last).has_value());
     EXPECT_FALSE(span_compare(span("P1D"), span("PT1H"), last).has_value());
     EXPECT_EQ(iso(*span_sum(span("PT1H"), span("PT1H"), last)), "PT2H");
-}
-
-struct DateAddCase {
-    Date date;
-    std::string span;
-    std::string result;
-};
-
-class DatePlusSpan : public ::testing::TestWithParam<DateAddCase> {};
-
-TEST_P(DatePlusSpan, AddsCalendarUnitsThenDaysThenWholeClockDays) {
-    auto got = add_span(GetParam().date, span(GetParam().span));
-    ASSERT_TRUE(got.has_value()) << got.error().message;
-    EXPECT_EQ(iso(*got), GetParam().result);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, DatePlusSpan,
-                         ::testing::Values(DateAddCase{{2024, 2, 29}, "P1Y1M", "2025-03-29"},
-                                           DateAddCase{{2024, 2, 29}, "P1Y", "2025-02-28"},
-                                           DateAddCase{{2024, 1, 1}, "P1W2D", "2024-01-10"},
-                                           DateAddCase{{2024, 1, 1}, "PT47H", "2024-01-02"},
-                                           DateAddCase{{2024, 1, 1}, "-PT47H", "2023-12-31"}));
-
-TEST(TemporalPlusSpan, DateTimesCarryClockUnitsIntoDays) {
-    const DateTime dt{{2024, 1, 31}, {23, 0, 0, 0}};
-    EXPECT_EQ(iso(*add_span(dt, span("P1MT2H"))), "2024-03-01T01:00:00");
-    EXPECT_EQ(iso(*add_span(dt, span("-PT23H30M"))), "2024-01-30T23:30:00");
-    EXPECT_FALSE(add_span(DateTime{{9999, 12, 31}, {23, 0, 0, 0}}, span("PT1H")).has_value());
+    EXPECT_EQ(iso(*span_sum(span("PT0.000000001S"), span("PT0.000000001S"), kEpoch)),
+              "PT0.000000002S");
 }
 
 TEST(TemporalPlusSpan, TimesWrapAtMidnightExactlyForHugeSpans) {

@@ -106,14 +106,5 @@ TEST(Calendar, ValidationNamesTheFieldAtEachLimit) {
     for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].first, rows[i].second) << i;
 }
 
-TEST(Calendar, MonthStepsClampTheDayOnce) {
-    EXPECT_EQ(*add_months(Date{2024, 2, 29}, 13), (Date{2025, 3, 29}));
-    EXPECT_EQ(*add_months(Date{2024, 1, 31}, 1), (Date{2024, 2, 29}));
-    EXPECT_EQ(*add_months(Date{-1, 1, 15}, -1), (Date{-2, 12, 15}));
-    EXPECT_EQ(*add_months(Date{-1, 12, 31}, -13), (Date{-2, 11, 30}));
-    EXPECT_EQ(*add_months(Date{-9999, 1, 31}, 239'987), (Date{9999, 12, 31}));
-    EXPECT_EQ(*add_days(Date{-1, 12, 31}, 1), (Date{0, 1, 1}));
-}
-
 }  // namespace
 }  // namespace orvel::datetime

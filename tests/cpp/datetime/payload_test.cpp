@@ -14,17 +14,6 @@ using core::CellValue;
 
 std::string payload(const CellValue& v) { return std::string(v.custom_data()); }
 
-// Zone payloads drop an offset's seconds; the date, time and zoned payloads are the canonical
-// texts of the reading table below.
-TEST(Payloads, ZoneOffsetsAreWrittenInHoursAndMinutes) {
-    EXPECT_EQ(pack_timezone_offset(0).custom_tag(), "jtimezone");
-    EXPECT_EQ(payload(pack_timezone_offset(19800)), "+05:30");
-    EXPECT_EQ(payload(pack_timezone_offset(-12600)), "-03:30");
-    EXPECT_EQ(payload(pack_timezone_offset(0)), "+00:00");
-    EXPECT_EQ(payload(pack_timezone_offset(-30)), "-00:00");
-    EXPECT_EQ(payload(pack_timezone_offset(93599)), "+25:59");
-}
-
 struct SpanTextCase {
     std::string input;
     std::string canonical;

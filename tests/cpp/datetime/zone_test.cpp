@@ -2,17 +2,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "datetime/iso_text.h"
 #include "datetime/zone_db.h"
 
 namespace orvel::datetime {
 namespace {
-
-TimeZone named(std::string_view name) {
-    auto tz = find_zone(name);
-    EXPECT_TRUE(tz.has_value()) << name;
-    return tz ? *tz : TimeZone::utc();
-}
 
 TEST(ZoneDatabase, LooksNamesUpIgnoringAsciiCaseAndKeepsTheDatabaseSpelling) {
     auto tz = find_zone("america/new_york");
@@ -61,19 +54,6 @@ TEST(ZoneDatabase, FifoInsideTheDirectoryDoesNotBlock) {
     EXPECT_FALSE(load_zone_file(dir).has_value());
     unlink(fifo.c_str());
     rmdir(dir.c_str());
-}
-
-// Where local times land is checked against Python's zoneinfo (tests/python/test_datetime.py).
-TEST(Zones, GapsAndFoldsInNewYork) {
-    const TimeZone ny = named("America/New_York");
-    const LocalOffsets skipped = ny.offsets_for(DateTime{{2024, 3, 10}, {2, 30, 0, 0}});
-    EXPECT_EQ(skipped.kind, LocalOffsets::Kind::Gap);
-    EXPECT_EQ(skipped.before, -5 * 3600);
-    EXPECT_EQ(skipped.after, -4 * 3600);
-    auto rejected =
-        zoned_from_local(DateTime{{2024, 11, 3}, {1, 30, 0, 0}}, ny, Disambiguation::Reject);
-    ASSERT_FALSE(rejected.has_value());
-    EXPECT_NE(rejected.error().message.find("fold between offsets -04 and -05"), std::string::npos);
 }
 
 }  // namespace
