@@ -54,8 +54,9 @@ INSTANTIATE_TEST_SUITE_P(Table, SpanRefusal,
                          ::testing::Values("", "-", "+", "5", "-5", "1M", "1D", "P", "PT", "P1DT",
                                            "P1.5D", "PT1M2H", "1h 2d", "1h 1h", "-1d ago", "P1Y1Y",
                                            "1.5d", "PT1.5H30M", "99999999999999999999999s",
-                                           "PT631107417601S", "1d trailing", "1d agox", "ago",
-                                           "1.5h 30m", "02:03:04.", "P1Y2M3DT4H5M6.1234567891S"));
+                                           "PT631107417601S", "1d trailing", "1d agox", "1dago",
+                                           "ago", "1.5h 30m", "02:03:04.",
+                                           "P1Y2M3DT4H5M6.1234567891S"));
 
 // Each unit's limit, a count of at most 64 digits, fractions down to microseconds; a failure
 // names what it expected and the byte it found.
