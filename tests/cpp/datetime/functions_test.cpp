@@ -31,14 +31,12 @@ const CallCase kAccessorCases[] = {
     {"TO_DATETIME",
      {kLeapDay, E(), E()},
      "#VALUE! TO_DATETIME: expected 1 or 2 args (date_like, [time])"},
-    {"WEEKDAY", {C("jdate", "2024-01-07"), B(false)}, "1"},
     {"WEEKDAY", {C("jdate", "2024-01-07"), N(0)}, "1"},
     {"WEEKDAY", {C("jdate", "2024-01-08"), B(false)}, "2"},
     {"WEEKDAY", {C("jdate", "2024-01-07"), N(0.0 / 0.0)}, "7"},
     {"WEEKDAY", {C("jdate", "2024-01-07"), E()}, "7"},
     {"WEEKDAY", {C("jdate", "2024-01-07"), T("no")}, "#VALUE! WEEKDAY: iso arg must be a boolean"},
     {"WEEKDAY", {}, "#VALUE! WEEKDAY: expected 1 or 2 args (date, [iso=true])"},
-    {"YEAR", {kBehind}, "2023"},
     {"HOUR", {kBehind}, "21"},
     {"YEAR",
      {C("jtime", "10:00:00")},
@@ -52,7 +50,6 @@ const CallCase kAccessorCases[] = {
     {"NANOSECOND", {C("jtime", "10:20:30.5")}, "500000000"},
     {"MINUTE", {C("jdatetime", "2024-01-01T10:20:30")}, "20"},
     {"TZ_NAME", {C("jzoned", "2024-06-15T12:00:00+00:00[UTC]")}, "'UTC'"},
-    {"TZ_NAME", {kFixed}, "'+05:30'"},
     {"TZ_NAME", {C("jzoned", "2024-06-15T12:00:00-05:00[-05:00]")}, "'-05'"},
     {"TZ_NAME", {C("jzoned", "2024-06-15T12:00:00Z[Etc/Unknown]")}, "'+00'"},
     {"TZ_OFFSET_SECONDS", {kFixed}, "19800"},
@@ -73,16 +70,7 @@ const CallCase kAccessorCases[] = {
     {"TO_DATETIME", {}, "#VALUE! TO_DATETIME: expected 1 or 2 args (date_like, [time])"},
     {"YEAR", {kLeapDay, kLeapDay}, "#VALUE! YEAR: expected 1 arg(s), got 2"},
     {"TZ_NAME", {}, "#VALUE! TZ_NAME: expected 1 arg(s), got 0"},
-    {"DAY",
-     {C("jdate", "2024-13-01")},
-     "#VALUE! out of range: failed to parse \"2024-13-01\" as date: parameter 'month' "
-     "with value 13 is "
-     "not in the required range of 1..=12"},
-    {"DAY",
-     {C("jdate", "garbage")},
-     "#VALUE! failed to parse \"garbage\" as date: expected four digit year (or "
-     "leading sign for six "
-     "digit year), but found \"g\""}};
+};
 
 std::string out_of_range(std::string_view parameter, std::string_view value,
                          std::string_view range) {
@@ -94,7 +82,6 @@ const std::string kYearRange = out_of_range("years", "19999", "-19998..=19998");
 
 const CallCase kConstructorCases[] = {
     {"DATE", {N(2024), N(2), N(29)}, "jdate:2024-02-29"},
-    {"DATE", {N(2023), N(2), N(29)}, out_of_range("day", "29", "1..=28")},
     // Each argument's integer width at its limits and one past.
     {"DATE", {N(2024), N(127), N(1)}, out_of_range("month", "127", "1..=12")},
     {"DATE", {N(2024), N(-128), N(1)}, out_of_range("month", "-128", "1..=12")},
@@ -110,10 +97,6 @@ const CallCase kConstructorCases[] = {
     {"DATE", {T("12"), N(1), N(1)}, "jdate:0012-01-01"},
     {"DATE", {N(2024), E(), N(1)}, "#VALUE! DATE: arg #2 must be a number"},
     {"DATE", {N(2024), N(3), N(5), N(1)}, "#VALUE! DATE: expected 3 args (year, month, day)"},
-    {"DATE", {N(1e300), N(1), N(1)}, "#VALUE! DATE: year must be in -32768..=32767"},
-    {"DATE", {N(0.0 / 0.0), N(1), N(1)}, "#VALUE! DATE: year must be a whole number"},
-    {"TIME", {N(24), N(0), N(0)}, out_of_range("hour", "24", "0..=23")},
-    {"TIME", {N(12), N(0), N(0), N(-1)}, out_of_range("subsec_nanosecond", "-1", "0..=999999999")},
     {"TIME", {N(300), N(0), N(0)}, "#VALUE! TIME: hour must be in -128..=127"},
     {"TIME", {N(1.5), T("x"), N(0)}, "#VALUE! TIME: hour must be a whole number"},
     {"TIME", {N(1), N(2)}, "#VALUE! TIME: expected 3 or 4 args (hour, minute, second, [nanos])"},
@@ -129,12 +112,8 @@ const CallCase kConstructorCases[] = {
      "jdatetime:2024-06-15T09:30:00.25"},
     {"DATETIME", {N(2024), N(2), N(30), N(24), N(0), N(0)}, out_of_range("day", "30", "1..=29")},
     {"DATETIME",
-     {N(2024), N(2), N(30), N(500), N(0), N(0)},
-     "#VALUE! DATETIME: hour must be in -128..=127"},
-    {"DATETIME",
      {N(2024)},
      "#VALUE! DATETIME: expected 6 or 7 args (year, month, day, hour, minute, second, [nanos])"},
-    {"SECONDS", {N(0)}, "jspan:PT0S"},
     {"YEARS", {N(19999)}, kYearRange},
     {"YEARS",
      {N(9223372036854775808.0)},
@@ -145,7 +124,6 @@ const CallCase kConstructorCases[] = {
     {"MINUTES",
      {N(-1e300)},
      out_of_range("minutes", "-9223372036854775808", "-10518456960..=10518456960")},
-    {"SPAN", {N(0), N(0), N(0), N(0), N(0), N(0), N(0)}, "jspan:PT0S"},
     {"SPAN", {N(0), N(0), N(0), N(1), N(-2), N(0), N(0)}, "jspan:-P1DT2H"},
     {"SPAN",
      {N(0.5), N(0), N(0), N(0), N(0), N(0), N(0)},
@@ -291,7 +269,6 @@ const CallCase kZoneCases[] = {
     {"TIMEZONE", {T("Z")}, "jtimezone:UTC"},
     {"TIMEZONE", {T("+0530")}, "jtimezone:+05:30"},
     {"TIMEZONE", {T("-05")}, "jtimezone:-05:00"},
-    {"TIMEZONE", {T("europe/paris")}, "jtimezone:Europe/Paris"},
     {"TIMEZONE", {T("Etc/Unknown")}, "jtimezone:+00:00"},
     {"TIMEZONE", {C("jtimezone", "UTC")}, "#VALUE! TIMEZONE: arg must be a string"},
     {"TIMEZONE", {}, "#VALUE! TIMEZONE: expected 1 string arg"},
@@ -324,9 +301,6 @@ const CallCase kZoneCases[] = {
     {"PARSE_ZONED",
      {T("2024-06-15 12:00 Mars/Base"), T("%Y-%m-%d %H:%M %Q")},
      "#VALUE! failed to find time zone `Mars/Base` in time zone database"},
-    {"PARSE_ZONED",
-     {T("2024-01-15T09:30:00-05:00[America/New_York]")},
-     "jzoned:2024-01-15T09:30:00-05:00[America/New_York]"},
     {"PARSE_ZONED", {N(1)}, "#VALUE! PARSE_ZONED: arg #1 must be a string"},
     {"IN_TZ",
      {C("jzoned", "2024-01-15T09:30:00-05:00[America/New_York]"), N(5)},
