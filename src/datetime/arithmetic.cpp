@@ -151,7 +151,6 @@ Result<Span> difference(const Zoned& lhs, const Zoned& rhs) {
 }
 
 Result<Span> until(const DateTime& from, const DateTime& to, Unit largest) {
-    if (largest < Unit::Day) return Span::from_nanos(largest, civil_nanos(to) - civil_nanos(from));
     const Date d1 = from.date;
     Date d2 = to.date;
     const int sign = d2 > d1 ? 1 : d2 < d1 ? -1 : 0;

@@ -29,7 +29,7 @@ Result<Span> difference(Time lhs, Time rhs);
 Result<Span> difference(const DateTime& lhs, const DateTime& rhs);
 Result<Span> difference(const Zoned& lhs, const Zoned& rhs);
 
-// The span from `from` to `to` with `largest` as its largest unit.
+// The span from `from` to `to` with `largest` (a day or longer) as its largest unit.
 Result<Span> until(const DateTime& from, const DateTime& to, Unit largest);
 
 // Spans relative to midnight of `relative`: sums balanced up to the larger largest unit,

@@ -89,13 +89,6 @@ Span Span::calendar_part() const noexcept {
     return s;
 }
 
-Span Span::clock_part() const noexcept {
-    Span s = *this;
-    for (std::size_t i = unit_index(Unit::Day); i < kUnitCount; ++i) s.units_[i] = 0;
-    s.fix_sign_after_zeroing();
-    return s;
-}
-
 Result<Span> Span::checked_mul(std::int64_t factor) const {
     if (factor == 0) return Span{};
     if (factor == 1) return *this;

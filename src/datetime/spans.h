@@ -51,9 +51,8 @@ public:
     // Nanosecond for the zero span.
     Unit largest_unit() const noexcept;
     bool has_calendar_units() const noexcept;
-    // Only years, months, weeks and days / only hours and smaller.
+    // Only years, months, weeks and days.
     Span calendar_part() const noexcept;
-    Span clock_part() const noexcept;
 
     Span negated() const noexcept {
         Span s = *this;

@@ -168,10 +168,6 @@ Error no_database(std::string_view name) {
 
 }  // namespace
 
-bool zone_database_available() {
-    return !zone_index().entries.empty();
-}
-
 Result<TimeZone> find_zone(std::string_view name) {
     if (equals_ascii_ci(name, "UTC")) return TimeZone::utc();
     if (equals_ascii_ci(name, "Etc/Unknown")) return TimeZone::unknown();

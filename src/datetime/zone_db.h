@@ -27,7 +27,4 @@ Result<TimeZone> find_zone(std::string_view name);
 // name. None when the path is not a readable regular TZif file.
 std::optional<TimeZone> load_zone_file(const std::string& path);
 
-// True when some zoneinfo directory yielded at least one name.
-bool zone_database_available();
-
 }  // namespace orvel::datetime

@@ -1,9 +1,8 @@
-// Calls the URL functions by name, as the dispatcher would, and shows results as text.
+// Calls the URL functions by name, as the dispatcher would.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,30 +22,17 @@ inline const core::Registry& url_registry() {
     return registry;
 }
 
-inline core::CellValue text(std::string_view s) {
-    return core::CellValue::text(s);
-}
-inline core::CellValue number(double n) {
-    return core::CellValue::number(n);
-}
-inline core::CellValue boolean(bool b) {
-    return core::CellValue::boolean(b);
-}
+inline core::CellValue text(std::string_view s) { return core::CellValue::text(s); }
 
-// The function's result as a display text, or its error text; "<no such function>" when the
-// name is not registered.
-inline std::string call(std::string_view name, const std::vector<core::CellValue>& args) {
-    const core::CustomFunction* function = url_registry().find_function(name);
-    if (function == nullptr) return "<no such function>";
-    auto result = function->call(args);
-    if (!result) return result.error();
-    return result->display();
-}
-
+// The function's result, or its error text read back as the error value.
 inline core::CellValue call_value(std::string_view name, const std::vector<core::CellValue>& args) {
-    const core::CustomFunction* function = url_registry().find_function(name);
-    auto result = function->call(args);
+    auto result = url_registry().find_function(name)->call(args);
     return result ? *result : core::CellValue::error(core::FormulaError::from(result.error()));
+}
+
+// The result's display text, or the error text.
+inline std::string call(std::string_view name, const std::vector<core::CellValue>& args) {
+    return call_value(name, args).display();
 }
 
 }  // namespace orvel::url::testing

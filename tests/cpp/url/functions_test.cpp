@@ -1,6 +1,5 @@
-// What the URL functions add to the parser: argument checks, index and text rules, messages.
-// Components and joining follow the conformance data (conformance_test.cpp), failure reasons
-// parse_failure_test.cpp, form pairs form_test.cpp, decoding percent_test.cpp.
+// What the URL functions add to the parser (components and joins: conformance_test.cpp):
+// registration, argument checks, index and text rules, messages, and calls from formulas.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,16 +8,28 @@
 #include <vector>
 
 #include "call_helpers.h"
+#include "core/eval.h"
 
 namespace orvel::url::testing {
 namespace {
 
 using core::CellValue;
-using core::ErrorKind;
-using core::FormulaError;
+
+CellValue number(double n) { return CellValue::number(n); }
+CellValue boolean(bool b) { return CellValue::boolean(b); }
+
+const std::vector<std::string> kTableOrder = {
+    "URL_SCHEME",   "URL_HOST",  "URL_PORT",  "URL_PATH",   "URL_PATH_SEGMENT", "URL_QUERY",
+    "URL_FRAGMENT", "URL_PARAM", "URL_VALID", "URL_ENCODE", "URL_DECODE",       "URL_JOIN"};
+
+TEST(UrlRegistration, RegistersTheTwelveFunctionsInTableOrder) {
+    std::vector<std::string> names;
+    for (const auto& function : url_registry().functions()) names.emplace_back(function->name());
+    EXPECT_EQ(names, kTableOrder);
+}
 
 CellValue value_error(std::string_view message) {
-    return CellValue::error(FormulaError::value(message));
+    return CellValue::error(core::FormulaError::value(message));
 }
 
 struct Row {
@@ -27,27 +38,13 @@ struct Row {
     CellValue expected;
 };
 
-std::string describe(const Row& row) {
-    std::string out = row.function + "(";
-    for (std::size_t i = 0; i < row.args.size(); ++i) {
-        if (i > 0) out += ", ";
-        out += row.args[i].is_text() ? "\"" + row.args[i].display() + "\"" : row.args[i].display();
-    }
-    return out + ")";
-}
-
-void check_rows(const std::vector<Row>& rows) {
-    for (const Row& row : rows) {
-        CellValue actual = call_value(row.function, row.args);
-        EXPECT_EQ(actual, row.expected) << describe(row) << " gave " << actual.display()
-                                        << ", expected " << row.expected.display();
-    }
-}
-
-TEST(UrlPathSegment, SelectsDecodedNonEmptySegmentsAndNothingPastEitherEnd) {
+TEST(UrlFunctions, ApplyTheirOwnArgumentAndTextRules) {
     const CellValue url = text("https://example.com/a//b/c%20d");
     const double max = std::numeric_limits<double>::max();
-    check_rows({
+    const CellValue whole = value_error("URL_PATH_SEGMENT: index must be a non-zero whole number");
+    const CellValue not_number = value_error("URL_PATH_SEGMENT: arg #2 must be a number");
+    const std::vector<Row> rows = {
+        // Non-empty segments, decoded, counted from either end; nothing past either end.
         {"URL_PATH_SEGMENT", {url, number(-1)}, text("c d")},
         {"URL_PATH_SEGMENT", {url, number(2)}, text("b")},
         {"URL_PATH_SEGMENT", {url, number(4)}, text("")},
@@ -58,15 +55,7 @@ TEST(UrlPathSegment, SelectsDecodedNonEmptySegmentsAndNothingPastEitherEnd) {
         {"URL_PATH_SEGMENT", {text("mailto:someone@example.com"), number(1)}, text("")},
         {"URL_PATH_SEGMENT", {url, number(-max)}, text("")},
         {"URL_PATH_SEGMENT", {url, number(9223372036854775808.0)}, text("")},
-        {"URL_PATH_SEGMENT", {url, number(-9223372036854775808.0)}, text("")},
-    });
-}
-
-TEST(UrlPathSegment, ChecksTheIndexAfterTheUrlAndBeforeThePathKind) {
-    const CellValue url = text("https://example.com/a");
-    const CellValue whole = value_error("URL_PATH_SEGMENT: index must be a non-zero whole number");
-    const CellValue not_number = value_error("URL_PATH_SEGMENT: arg #2 must be a number");
-    check_rows({
+        // The index is checked after the URL and before the kind of path.
         {"URL_PATH_SEGMENT", {url, number(0)}, whole},
         {"URL_PATH_SEGMENT", {url, number(1.5)}, whole},
         {"URL_PATH_SEGMENT", {url, number(std::nan(""))}, whole},
@@ -78,11 +67,6 @@ TEST(UrlPathSegment, ChecksTheIndexAfterTheUrlAndBeforeThePathKind) {
         {"URL_PATH_SEGMENT",
          {text("https://example.com/%FF"), number(1)},
          value_error("URL_PATH_SEGMENT: segment is not valid UTF-8")},
-    });
-}
-
-TEST(UrlFunctions, TextRulesOfTheirOwn) {
-    check_rows({
         {"URL_PARAM", {text("https://example.com/?k=v=w#k=z"), text("k")}, text("v=w")},
         {"URL_PARAM",
          {text("https://example.com/s?q=1"), number(1)},
@@ -90,10 +74,13 @@ TEST(UrlFunctions, TextRulesOfTheirOwn) {
         {"URL_VALID", {text("")}, boolean(false)},
         {"URL_VALID", {text(std::string_view("http://a\0b/", 11))}, boolean(false)},
         {"URL_VALID", {text("http://\xFF/")}, boolean(false)},
-        {"URL_ENCODE", {text("-._~+Az09")}, text("%2D%2E%5F%7E%2BAz09")},
+        {"URL_ENCODE", {text("-._~+AZaz09")}, text("%2D%2E%5F%7E%2BAZaz09")},
         {"URL_ENCODE", {text(std::string_view("\0", 1))}, text("%00")},
         {"URL_DECODE", {text("a%20b+c")}, text("a b+c")},
         {"URL_DECODE", {text("%C0%80")}, value_error("URL_DECODE: result is not valid UTF-8")},
+        {"URL_HOST",
+         {text("abc")},
+         value_error("URL_HOST: invalid URL (relative URL without a base)")},
         {"URL_JOIN",
          {text("/x"), number(1)},
          value_error("URL_JOIN: invalid URL (relative URL without a base)")},
@@ -104,16 +91,27 @@ TEST(UrlFunctions, TextRulesOfTheirOwn) {
          {text("https://a.com/"), text("https://b.com/")},
          value_error("URL_HOST: expected 1 arg")},
         {"URL_JOIN", {text("https://a.com/")}, value_error("URL_JOIN: expected 2 args")},
-    });
+    };
+    for (const Row& row : rows) {
+        std::string call_text = row.function;
+        for (const CellValue& arg : row.args) call_text += " '" + arg.display() + "'";
+        CellValue actual = call_value(row.function, row.args);
+        EXPECT_EQ(actual, row.expected) << call_text << " gave " << actual.display();
+    }
 }
 
-TEST(UrlFunctions, ErrorTextsReadBackAsValueErrorsWithTheMessage) {
-    auto result = url_registry().find_function("url_host")->call(std::vector{text("abc")});
-    ASSERT_FALSE(result.has_value());
-    EXPECT_EQ(result.error(), "#VALUE! URL_HOST: invalid URL (relative URL without a base)");
-    FormulaError error = FormulaError::from(result.error());
-    EXPECT_EQ(error.kind(), ErrorKind::Value);
-    EXPECT_EQ(error.message(), "URL_HOST: invalid URL (relative URL without a base)");
+TEST(UrlFormulas, EvaluateThroughTheRegistryInAnyLetterCase) {
+    core::Evaluator evaluator(core::empty_lookup(), 1000, 26, url_registry());
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"=url_host(\"https://Example.COM/x\")", "example.com"},
+        {"=URL_PATH_SEGMENT(URL_JOIN(\"https://a.com/docs/x\", \"../api/v2/items\"), -1)", "items"},
+        {"=URL_PARAM(\"https://a.com/?page=2\", \"page\")*10", "20"},
+        {"=URL_SCHEME(TRUE)", "#VALUE! URL_SCHEME: arg #1 must be text"},
+    };
+    for (const auto& [formula, display] : rows) {
+        auto result = evaluator.evaluate(formula);
+        EXPECT_EQ(result ? result->display() : result.error().display(), display) << formula;
+    }
 }
 
 }  // namespace
