@@ -13,7 +13,6 @@ namespace {
 
 // Wider fields are cut to this width, so output stays linear in the format's length.
 constexpr int kMaxFieldWidth = 20;
-constexpr int kMaxWidth = 255;
 
 // "%" [flag] [width] ["." [precision]] [colons] directive. A precision goes only with "%.f".
 struct Conversion {
@@ -63,13 +62,13 @@ public:
     }
 
 private:
-    // A run of digits as a number of at most kMaxWidth; none when there is no digit.
+    // A run of digits as a number of at most kMaxDirectiveWidth; none when there is no digit.
     static Result<std::optional<int>> parse_number(std::string_view format, std::size_t& i) {
         if (i >= format.size() || format[i] < '0' || format[i] > '9') return std::optional<int>();
         int value = 0;
         while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
             value = value * 10 + (format[i++] - '0');
-            if (value > kMaxWidth)
+            if (value > kMaxDirectiveWidth)
                 return unexpected(format_error("width in directive is too big (at most 255)"));
         }
         return std::optional<int>(value);
@@ -158,13 +157,9 @@ private:
         while (n > 0) out_ += digits[--n];
     }
 
-    // `#` swaps the case of the texts that are upper case by default (AM/PM, abbreviations);
-    // names such as "July" keep theirs.
+    // A name is never padded, whatever the width. `#` swaps the case of the texts that are upper
+    // case by default (AM/PM, abbreviations); names such as "July" keep theirs.
     void text(const Conversion& conv, std::string_view value, bool upper_by_default = false) {
-        if (conv.width && conv.flag != '-') {
-            pad(std::min(*conv.width, kMaxFieldWidth) - static_cast<int>(value.size()),
-                conv.flag == '0' ? '0' : ' ');
-        }
         for (char c : value) {
             if (conv.flag == '^' && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
             if (conv.flag == '#' && upper_by_default) {
@@ -263,7 +258,7 @@ private:
                 return Ok{};
             case 'C':
                 if (!need_date()) return unexpected(missing(conv, "date to format century"));
-                number(conv, date->year / 100, 1);
+                number(conv, date->year / 100, 1, ' ');
                 return Ok{};
             case 'Y':
                 if (!need_date()) return unexpected(missing(conv, "date to format year"));
@@ -271,7 +266,7 @@ private:
                 return Ok{};
             case 'y':
                 if (!need_date()) return unexpected(missing(conv, "date to format year (2-digit)"));
-                number(conv, (date->year % 100 + 100) % 100, 2);
+                number(conv, date->year % 100, 2);  // -2024 is -24
                 return Ok{};
             case 'm':
                 if (!need_date()) return unexpected(missing(conv, "date to format month"));
@@ -293,7 +288,7 @@ private:
                     return unexpected(missing(conv, "date to format ISO 8601 week date"));
                 const IsoWeekDate iso = iso_week_date(*date);
                 if (conv.directive == 'G') number(conv, iso.year, 4);
-                if (conv.directive == 'g') number(conv, (iso.year % 100 + 100) % 100, 2);
+                if (conv.directive == 'g') number(conv, iso.year % 100, 2);
                 if (conv.directive == 'V') number(conv, iso.week, 2);
                 return Ok{};
             }
@@ -309,11 +304,11 @@ private:
             }
             case 'u':
                 if (!need_date()) return unexpected(missing(conv, "date to format weekday number"));
-                number(conv, weekday(*date), 1);
+                number(conv, weekday(*date), 1, ' ');
                 return Ok{};
             case 'w':
                 if (!need_date()) return unexpected(missing(conv, "date to format weekday number"));
-                number(conv, weekday(*date) % 7, 1);
+                number(conv, weekday(*date) % 7, 1, ' ');
                 return Ok{};
             case 'q':
                 if (!need_date()) return unexpected(missing(conv, "date to format quarter"));
@@ -351,9 +346,11 @@ private:
                 return Ok{};
             }
             case 'f':
+                // "%.f" takes its precision after the dot; a width before it has no effect.
+                // Without a time it writes nothing, as for a zero fraction.
+                if (conv.dot && !need_time()) return Ok{};
                 if (!need_time())
                     return unexpected(missing(conv, "time to format fractional seconds"));
-                // "%.f" takes its precision after the dot; a width before it has no effect.
                 if (conv.dot) {
                     if (time->nanosecond == 0 && !conv.precision) return Ok{};
                     if (conv.precision && *conv.precision == 0) return Ok{};
@@ -379,7 +376,7 @@ private:
             case 's':
                 if (zoned == nullptr)
                     return unexpected(missing(conv, "instant to format Unix timestamp"));
-                number(conv, zoned->instant.seconds_toward_zero(), 0);
+                number(conv, zoned->instant.seconds_toward_zero(), 0, ' ');
                 return Ok{};
             case 'z':
                 if (zoned == nullptr)
@@ -387,9 +384,10 @@ private:
                 offset_text(zoned->offset, conv.colons);
                 return Ok{};
             case 'Q':
+                // Written as it is: flags and width change neither a zone name nor an offset.
                 if (zoned == nullptr) return unexpected(missing(conv, "time zone or offset"));
                 if (auto name = zoned->zone.iana_name()) {
-                    text(conv, *name);
+                    out_ += *name;
                 } else {
                     offset_text(zoned->offset, conv.colons == 0 ? 0 : 1);
                 }
@@ -399,9 +397,9 @@ private:
                 text(conv, zoned->zone.info_at(zoned->instant.seconds).abbreviation, true);
                 return Ok{};
             case 'c':
-                return run("%Y M%m %d, %a %H:%M:%S");
+                return run("%Y M%m %-d, %a %H:%M:%S");
             case 'x':
-                return run("%Y M%m %d");
+                return run("%Y M%m %-d");
             case 'X':
                 return run("%H:%M:%S");
             case 'r':

@@ -27,8 +27,10 @@ struct FormatFields {
 // Directives: %% %A %a %B %b %h %C %c %D %d %e %F %f %.f %G %g %H %I %j %k %l %M %m %N %n %P
 // %p %Q %:Q %q %R %r %S %s %T %t %U %u %V %W %w %X %x %Y %y %Z %z %:z %::z %:::z, each with at
 // most one of the flags _ - 0 ^ # and a width (padding is capped at 20); "-" drops padding
-// whatever the width. %f takes its width as a precision, %.f the number after its dot. English
-// names.
+// whatever the width. A width pads numbers only: %C %s %u %w with blanks unless the flag is 0,
+// the others as they pad by default; names, %Q and offsets are written as they are. %f takes
+// its width as a precision, %.f the number after its dot (and writes nothing without a time).
+// English names.
 Result<Ok> format_strftime(std::string& out, std::string_view format, const FormatFields& fields);
 
 }  // namespace orvel::datetime

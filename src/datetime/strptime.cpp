@@ -1,13 +1,12 @@
 #include "datetime/strptime.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
 #include "datetime/calendar_names.h"
 #include "datetime/format_shorthands.h"
-#include "datetime/offset_text.h"
 #include "datetime/scan.h"
-#include "datetime/zone_db.h"
 
 namespace orvel::datetime {
 
@@ -30,11 +29,27 @@ bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) n
 }
 
 struct Conversion {
+    char flag = 0;
     std::optional<int> width;
     int colons = 0;
     bool dot = false;
     char directive = 0;
+
+    // "%.f" alone, without flag or width: the one directive that may match no input.
+    bool is_bare_fraction() const noexcept {
+        return dot && flag == 0 && !width && directive == 'f';
+    }
+    // The digits a number may take: its usual count, or more under a width where the width
+    // pads with zeros. The flags `-` and `_` pad with none, and without a flag %C, %s, %u and %w
+    // pad with blanks, as in formatting.
+    std::size_t max_digits(std::size_t usual, bool blank_padded = false) const noexcept {
+        if (!width || flag == '-' || flag == '_' || (flag == 0 && blank_padded)) return usual;
+        return std::max(usual, static_cast<std::size_t>(*width));
+    }
 };
+
+constexpr std::size_t kFractionDigits = 9;
+constexpr std::size_t kTimestampDigits = 19;  // the digits of the largest 64-bit integer
 
 class Parser {
 public:
@@ -54,6 +69,10 @@ public:
             }
             auto conv = parse_conversion(format, i);
             if (!conv) return unexpected(std::move(conv).error());
+            if (in_.done() && !conv->is_bare_fraction()) {
+                return unexpected(parse_error("expected non-empty input for directive `" +
+                                              directive_text(*conv) + "`, but found end of input"));
+            }
             if (auto r = directive(*conv); !r) return r;
         }
         return Ok{};
@@ -65,16 +84,15 @@ public:
 private:
     static Result<Conversion> parse_conversion(std::string_view format, std::size_t& i) {
         Conversion conv;
-        // One flag, as for formatting; flags do not change what is read.
         if (i < format.size() && (format[i] == '_' || format[i] == '-' || format[i] == '0' ||
                                   format[i] == '^' || format[i] == '#')) {
-            ++i;
+            conv.flag = format[i++];
         }
-        if (i < format.size() && format[i] >= '0' && format[i] <= '9') {
+        if (i < format.size() && is_ascii_digit(format[i])) {
             int width = 0;
-            while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
+            while (i < format.size() && is_ascii_digit(format[i])) {
                 width = width * 10 + (format[i++] - '0');
-                if (width > 255)
+                if (width > kMaxDirectiveWidth)
                     return unexpected(parse_error("width in directive is too big (at most 255)"));
             }
             conv.width = width;
@@ -82,7 +100,7 @@ private:
         if (i < format.size() && format[i] == '.') {
             conv.dot = true;
             ++i;
-            while (i < format.size() && format[i] >= '0' && format[i] <= '9') ++i;
+            while (i < format.size() && is_ascii_digit(format[i])) ++i;
         }
         while (i < format.size() && format[i] == ':' && conv.colons < 3) {
             ++conv.colons;
@@ -95,7 +113,17 @@ private:
         conv.directive = format[i++];
         if (conv.dot && conv.directive != 'f')
             return unexpected(parse_error("expected 'f' after '%.'"));
+        if (conv.colons > 1 && conv.directive == 'Q')
+            return unexpected(parse_error("invalid number of `:` in `%Q` directive"));
         return conv;
+    }
+
+    static std::string directive_text(const Conversion& conv) {
+        std::string text = "%";
+        text.append(static_cast<std::size_t>(conv.colons), ':');
+        if (conv.dot) text += '.';
+        text += conv.directive;
+        return text;
     }
 
     Error mismatch(char expected) const {
@@ -108,8 +136,7 @@ private:
     }
 
     Error expected(const Conversion& conv, std::string_view what) const {
-        std::string text = "%";
-        text += conv.directive;
+        std::string text = directive_text(conv);
         text += " failed: expected ";
         text += what;
         text += in_.done() ? ", but found end of input"
@@ -117,33 +144,36 @@ private:
         return parse_error(std::move(text));
     }
 
+    Error offset_error(const Conversion& conv, std::string_view what) const {
+        return parse_error(directive_text(conv) + " failed: " + std::string(what));
+    }
+
     void skip_blanks() noexcept {
         while (is_blank(in_.peek())) ++in_.pos;
     }
 
-    // An unsigned number after any blanks.
+    // After any blanks, an unsigned number.
     Result<std::int64_t> number(const Conversion& conv, std::size_t digits,
                                 std::string_view what) {
         skip_blanks();
         return unsigned_digits(conv, digits, what);
     }
 
-    // After any blanks, an optional sign and an unsigned number.
+    // An optional sign first, then any blanks and an unsigned number: "- 5" is -5, " -5" is no
+    // number.
     Result<std::int64_t> signed_number(const Conversion& conv, std::size_t digits,
                                        std::string_view what) {
-        skip_blanks();
         const bool negative = in_.peek() == '-';
         if (negative || in_.peek() == '+') ++in_.pos;
+        skip_blanks();
         auto value = unsigned_digits(conv, digits, what);
         if (!value) return value;
         return negative ? -*value : *value;
     }
 
-    // Greedy, up to `digits` digits or the directive's width when that is more.
+    // Greedy, up to `digits` digits.
     Result<std::int64_t> unsigned_digits(const Conversion& conv, std::size_t digits,
                                          std::string_view what) {
-        if (conv.width && static_cast<std::size_t>(*conv.width) > digits)
-            digits = static_cast<std::size_t>(*conv.width);
         bool overflow = false;
         auto value = in_.digits(digits, overflow);
         if (!value) return unexpected(expected(conv, what));
@@ -151,6 +181,24 @@ private:
         if (overflow)
             return unexpected(parse_error("number too big to parse into a 64-bit integer"));
         return *value;
+    }
+
+    // A field is checked against its range as it is read, whether or not the result uses it.
+    static Result<Ok> store(Result<std::int64_t> value, std::string_view name, std::int64_t min,
+                            std::int64_t max, std::optional<std::int64_t>& into) {
+        if (!value) return unexpected(std::move(value).error());
+        if (*value < min || *value > max) return unexpected(Error::range(name, *value, min, max));
+        into = *value;
+        return Ok{};
+    }
+
+    // A two-digit year of 1969 to 2068.
+    static Result<Ok> store_two_digit_year(Result<std::int64_t> value,
+                                           std::optional<std::int64_t>& into) {
+        if (!value) return unexpected(std::move(value).error());
+        if (*value > 99) return unexpected(Error::range("year (2 digits)", *value, 0, 99));
+        into = *value + (*value <= 68 ? 2000 : 1900);
+        return Ok{};
     }
 
     template <std::size_t N>
@@ -171,49 +219,88 @@ private:
         return std::nullopt;
     }
 
-    // [+-]HH[MM[SS]] (colons 0), [+-]HH:MM[:SS] (1), [+-]HH:MM:SS (2), [+-]HH[:MM[:SS]] (3).
+    Result<std::int64_t> offset_part(const Conversion& conv, std::int64_t max,
+                                     std::string_view unit, std::string_view field) {
+        auto digits = in_.fixed_digits(2);
+        if (!digits) {
+            std::string what = "expected two digit ";
+            what += unit;
+            what += in_.done() ? ", but found end of input"
+                               : ", but found " + debug_quote(in_.rest().substr(0, 1));
+            return unexpected(offset_error(conv, what));
+        }
+        if (*digits > max) return unexpected(Error::range(field, *digits, 0, max));
+        return *digits;
+    }
+
+    // A sign and two-digit hours, then by the colons:
+    //   0: MM[SS]       1: :MM[:SS]       2: :MM:SS
+    //   3: nothing more at the end of the text, else :MM[:SS]
+    // Seconds without a colon are read only when two digits follow; no fraction is taken.
     Result<std::int32_t> offset(const Conversion& conv, int colons) {
         const char sign = in_.peek();
+        if (sign == 'Z' || sign == 'z') {
+            return unexpected(offset_error(
+                conv, "found `Z` where a numeric UTC offset was expected (this context does not "
+                      "permit the Zulu offset)"));
+        }
         if (sign != '+' && sign != '-')
             return unexpected(expected(conv, "'+' or '-' to begin UTC offset"));
         ++in_.pos;
-        auto hours = in_.fixed_digits(2);
-        if (!hours) return unexpected(expected(conv, "two digit hours in UTC offset"));
+        auto hours = offset_part(conv, 25, "hours", "offset-hours");
+        if (!hours) return unexpected(std::move(hours).error());
         std::int64_t minutes = 0, seconds = 0;
-        auto part = [&](bool required, std::int64_t& into) -> Result<bool> {
-            const bool with_colon = colons > 0;
-            if (with_colon) {
-                if (in_.peek() != ':' || !is_ascii_digit(in_.peek(1))) {
-                    if (required)
-                        return unexpected(expected(conv, "':' and two digits in UTC offset"));
-                    return false;
-                }
-                ++in_.pos;
-            } else if (!is_ascii_digit(in_.peek())) {
-                if (required) return unexpected(expected(conv, "two digits in UTC offset"));
-                return false;
+        const bool hours_only = colons == 3 && in_.done();
+        if (!hours_only) {
+            if (colons == 0 && in_.peek() == ':') {
+                return unexpected(offset_error(conv, "parsed hour component of time zone offset, "
+                                                     "but found colon after hours which is not "
+                                                     "allowed"));
             }
-            auto digits = in_.fixed_digits(2);
-            if (!digits) return unexpected(expected(conv, "two digits in UTC offset"));
-            into = *digits;
-            return true;
-        };
-        auto got_minutes = part(colons == 1 || colons == 2, minutes);
-        if (!got_minutes) return unexpected(std::move(got_minutes).error());
-        if (*got_minutes) {
-            auto got_seconds = part(colons == 2, seconds);
-            if (!got_seconds) return unexpected(std::move(got_seconds).error());
+            if (in_.done()) {
+                return unexpected(offset_error(conv, "parsed hour component of time zone offset, "
+                                                     "but could not find required minute "
+                                                     "component"));
+            }
+            if (colons > 0 && !in_.eat(':')) {
+                return unexpected(offset_error(conv, "parsed hour component of time zone offset, "
+                                                     "but could not find required colon "
+                                                     "separator"));
+            }
+            if (colons == 0 && !is_ascii_digit(in_.peek())) {
+                return unexpected(offset_error(conv, "parsed hour component of time zone offset, "
+                                                     "but could not find required minute "
+                                                     "component"));
+            }
+            auto got_minutes = offset_part(conv, 59, "minutes", "offset-minutes");
+            if (!got_minutes) return unexpected(std::move(got_minutes).error());
+            minutes = *got_minutes;
+            const bool two_digits = is_ascii_digit(in_.peek()) && is_ascii_digit(in_.peek(1));
+            const bool with_seconds = colons == 0 ? two_digits : in_.eat(':');
+            if (!with_seconds && colons == 2) {
+                return unexpected(offset_error(conv, "parsed hour and minute components of time "
+                                                     "zone offset, but could not find required "
+                                                     "second component"));
+            }
+            if (with_seconds) {
+                auto got_seconds = offset_part(conv, 59, "seconds", "offset-seconds");
+                if (!got_seconds) return unexpected(std::move(got_seconds).error());
+                seconds = *got_seconds;
+                if (in_.peek() == '.' || in_.peek() == ',') {
+                    return unexpected(offset_error(
+                        conv, "subsecond precision for UTC numeric offset is not enabled in "
+                              "this context (must provide only integral minutes or seconds)"));
+                }
+            }
         }
-        if (*hours > 25) return unexpected(Error::range("offset-hours", *hours, 0, 25));
-        if (minutes > 59) return unexpected(Error::range("offset-minutes", minutes, 0, 59));
-        if (seconds > 59) return unexpected(Error::range("offset-seconds", seconds, 0, 59));
         const auto total = static_cast<std::int32_t>(*hours * 3600 + minutes * 60 + seconds);
         return sign == '-' ? -total : total;
     }
 
+    // %Q: an IANA name, or a fixed offset as %z (or %:z) writes it.
     Result<Ok> zone_name(const Conversion& conv) {
         if (in_.peek() == '+' || in_.peek() == '-') {
-            auto parsed = offset(conv, 3);
+            auto parsed = offset(conv, conv.colons);
             if (!parsed) return unexpected(std::move(parsed).error());
             fields_.offset = *parsed;
             return Ok{};
@@ -230,23 +317,25 @@ private:
         return Ok{};
     }
 
+    // One to nine digits; more digits are left to what follows.
     Result<Ok> fraction(const Conversion& conv) {
+        std::int64_t nanos = 0;
         std::size_t count = 0;
-        auto nanos = scan_fraction_nanos(in_, &count);
-        if (!nanos) return unexpected(expected(conv, "one to nine digits of fractional seconds"));
-        fields_.nanosecond = *nanos;
-        return Ok{};
-    }
-
-    template <class T>
-    static Result<Ok> store(Result<T> value, std::optional<std::int64_t>& into) {
-        if (!value) return unexpected(std::move(value).error());
-        into = *value;
+        while (count < kFractionDigits && is_ascii_digit(in_.peek())) {
+            nanos = nanos * 10 + (in_.peek() - '0');
+            ++in_.pos;
+            ++count;
+        }
+        if (count == 0)
+            return unexpected(expected(conv, "one to nine digits of fractional seconds"));
+        for (std::size_t i = count; i < kFractionDigits; ++i) nanos *= 10;
+        fields_.nanosecond = nanos;
         return Ok{};
     }
 
     Result<Ok> directive(const Conversion& conv) {
         if (auto expansion = shorthand_expansion(conv.directive)) return run(*expansion);
+        auto& f = fields_;
         switch (conv.directive) {
             case '%':
                 if (!in_.eat('%')) return unexpected(mismatch('%'));
@@ -255,65 +344,83 @@ private:
             case 't':
                 skip_blanks();
                 return Ok{};
+            // Every year directive sets the one year; the last one read wins.
             case 'Y':
-                return store(signed_number(conv, 4, "year"), fields_.year);
-            case 'C':
-                return store(signed_number(conv, 2, "century"), fields_.century);
-            case 'y':
-                return store(number(conv, 2, "two digit year"), fields_.year_of_century);
-            case 'G':
-                return store(signed_number(conv, 4, "ISO 8601 week-based year"), fields_.iso_year);
-            case 'g':
-                return store(number(conv, 2, "two digit ISO 8601 week-based year"),
-                             fields_.iso_year_of_century);
-            case 'm':
-                return store(number(conv, 2, "month"), fields_.month);
-            case 'd':
-            case 'e':
-                return store(number(conv, 2, "day"), fields_.day);
-            case 'j':
-                return store(number(conv, 3, "day of year"), fields_.day_of_year);
-            case 'V':
-                return store(number(conv, 2, "ISO 8601 week number"), fields_.iso_week);
-            case 'U':
-                return store(number(conv, 2, "week number"), fields_.week_from_sunday);
-            case 'W':
-                return store(number(conv, 2, "week number"), fields_.week_from_monday);
-            case 'H':
-            case 'k':
-            case 'I':
-            case 'l':
-                fields_.twelve_hour = conv.directive == 'I' || conv.directive == 'l';
-                return store(number(conv, 2, "hour"), fields_.hour);
-            case 'M':
-                return store(number(conv, 2, "minute"), fields_.minute);
-            case 'S':
-                return store(number(conv, 2, "second"), fields_.second);
-            case 's':
-                return store(signed_number(conv, 19, "Unix timestamp"), fields_.timestamp);
-            case 'q': {
-                std::optional<std::int64_t> quarter;
-                return store(number(conv, 1, "quarter"), quarter);
-            }
-            case 'u': {
-                auto r = number(conv, 1, "weekday number");
-                if (!r) return unexpected(std::move(r).error());
-                if (*r < 1 || *r > 7) return unexpected(Error::range("weekday", *r, 1, 7));
-                fields_.weekday = *r;
+                return store(signed_number(conv, conv.max_digits(4), "year"), "year", kMinYear,
+                             kMaxYear, f.year);
+            case 'C': {
+                auto century = signed_number(conv, conv.max_digits(2, true), "century");
+                if (!century) return unexpected(std::move(century).error());
+                if (*century < -99 || *century > 99) {
+                    const std::int64_t magnitude = *century < 0 ? -*century : *century;
+                    return unexpected(Error::range("century", magnitude, 0, 99));
+                }
+                f.year = *century * 100;
                 return Ok{};
             }
+            case 'y':
+                return store_two_digit_year(number(conv, conv.max_digits(2), "two digit year"),
+                                            f.year);
+            case 'G':
+                return store(signed_number(conv, conv.max_digits(4), "ISO 8601 week-based year"),
+                             "year", kMinYear, kMaxYear, f.iso_year);
+            case 'g':
+                return store_two_digit_year(
+                    number(conv, conv.max_digits(2), "two digit ISO 8601 week-based year"),
+                    f.iso_year);
+            case 'm':
+                return store(number(conv, conv.max_digits(2), "month"), "month", 1, 12, f.month);
+            case 'd':
+            case 'e':
+                return store(number(conv, conv.max_digits(2), "day"), "day", 1, 31, f.day);
+            case 'j':
+                return store(number(conv, conv.max_digits(3), "day of year"), "day-of-year", 1,
+                             366, f.day_of_year);
+            case 'V':
+                return store(number(conv, conv.max_digits(2), "ISO 8601 week number"), "week", 1,
+                             53, f.iso_week);
+            case 'U':
+                return store(number(conv, conv.max_digits(2), "week number"), "week", 0, 53,
+                             f.week_from_sunday);
+            case 'W':
+                return store(number(conv, conv.max_digits(2), "week number"), "week", 0, 53,
+                             f.week_from_monday);
+            // Both clocks set the one hour; a meridiem applies to whichever was read last.
+            case 'H':
+            case 'k':
+                return store(number(conv, conv.max_digits(2), "hour"), "hour", 0, 23, f.hour);
+            case 'I':
+            case 'l':
+                return store(number(conv, conv.max_digits(2), "hour"), "hour", 1, 12, f.hour);
+            case 'M':
+                return store(number(conv, conv.max_digits(2), "minute"), "minute", 0, 59,
+                             f.minute);
+            case 'S': {
+                // A leap second reads as the second before it.
+                auto second = number(conv, conv.max_digits(2), "second");
+                if (second && *second == 60) *second = 59;
+                return store(std::move(second), "second", 0, 59, f.second);
+            }
+            case 's':
+                return store(signed_number(conv, conv.max_digits(kTimestampDigits, true),
+                                           "Unix timestamp"),
+                             "unix_seconds", kMinInstantSecond, kMaxInstantSecond, f.timestamp);
+            case 'u':
+                return store(number(conv, conv.max_digits(1, true), "weekday number"), "weekday",
+                             1, 7, f.weekday);
             case 'w': {
-                auto r = number(conv, 1, "weekday number");
-                if (!r) return unexpected(std::move(r).error());
-                if (*r > 6) return unexpected(Error::range("weekday", *r, 0, 6));
-                fields_.weekday = *r == 0 ? 7 : *r;
+                std::optional<std::int64_t> sunday_based;
+                auto r = store(number(conv, conv.max_digits(1, true), "weekday number"),
+                               "weekday", 0, 6, sunday_based);
+                if (!r) return r;
+                f.weekday = *sunday_based == 0 ? 7 : *sunday_based;
                 return Ok{};
             }
             case 'A':
             case 'a': {
                 auto index = name(kWeekdayNames, kWeekdayAbbreviations);
                 if (!index) return unexpected(expected(conv, "weekday name"));
-                fields_.weekday = *index + 1;
+                f.weekday = *index + 1;
                 return Ok{};
             }
             case 'B':
@@ -321,29 +428,27 @@ private:
             case 'h': {
                 auto index = name(kMonthNames, kMonthAbbreviations);
                 if (!index) return unexpected(expected(conv, "month name"));
-                fields_.month = *index + 1;
+                f.month = *index + 1;
                 return Ok{};
             }
             case 'p':
             case 'P':
                 if (starts_with_ignoring_case(in_.rest(), "am") ||
                     starts_with_ignoring_case(in_.rest(), "pm")) {
-                    fields_.pm = to_ascii_lower(in_.peek()) == 'p';
+                    f.pm = to_ascii_lower(in_.peek()) == 'p';
                     in_.pos += 2;
                     return Ok{};
                 }
                 return unexpected(expected(conv, "AM or PM"));
             case 'f':
-                if (conv.dot) {
-                    if (!in_.eat('.')) return Ok{};
-                }
+                if (conv.dot && !in_.eat('.')) return Ok{};
                 return fraction(conv);
             case 'N':
                 return fraction(conv);
             case 'z': {
                 auto parsed = offset(conv, conv.colons);
                 if (!parsed) return unexpected(std::move(parsed).error());
-                fields_.offset = *parsed;
+                f.offset = *parsed;
                 return Ok{};
             }
             case 'Q':
@@ -363,7 +468,7 @@ private:
             default:
                 break;
         }
-        std::string detail = "found unrecognized directive ";
+        std::string detail = "found unrecognized specifier directive ";
         detail += debug_quote(std::string_view(&conv.directive, 1));
         return unexpected(parse_error(std::move(detail)));
     }
@@ -371,127 +476,6 @@ private:
     Cursor in_;
     ParsedFields& fields_;
 };
-
-std::optional<std::int64_t> resolved_year(const ParsedFields& f) {
-    if (f.year) return f.year;
-    if (f.year_of_century) {
-        if (f.century) return *f.century * 100 + *f.year_of_century;
-        return *f.year_of_century + (*f.year_of_century >= 69 ? 1900 : 2000);
-    }
-    if (f.century) return *f.century * 100;
-    return std::nullopt;
-}
-
-Error missing_fields(std::string_view what) {
-    return Error::plain(std::string(what));
-}
-
-Result<Date> date_from_week_number(std::int64_t year, std::int64_t week, std::int64_t weekday,
-                                   bool from_sunday) {
-    if (week < 0 || week > 53) return unexpected(Error::range("week", week, 0, 53));
-    auto jan1 = make_date(year, 1, 1);
-    if (!jan1) return jan1;
-    const std::int64_t first = epoch_day(*jan1);
-    const std::int64_t jan1_weekday = weekday_of_epoch_day(first);  // Monday 1
-    std::int64_t day;
-    if (from_sunday) {
-        const std::int64_t first_sunday = first + (7 - jan1_weekday % 7) % 7;
-        day = first_sunday + (week - 1) * 7 + weekday % 7;
-    } else {
-        const std::int64_t first_monday = first + (8 - jan1_weekday) % 7;
-        day = first_monday + (week - 1) * 7 + (weekday - 1);
-    }
-    auto date = date_from_epoch_day(day);
-    if (!date) return date;
-    // A week in range whose weekday falls outside the year is a conflict of parsed fields.
-    if (date->year != year) {
-        std::string text = "weekday `";
-        text += kWeekdayNames[weekday - 1];
-        text += from_sunday ? "` is not valid for Sunday based week number"
-                            : "` is not valid for Monday based week number";
-        return unexpected(Error::plain(std::move(text)));
-    }
-    return date;
-}
-
-Result<Ok> check_weekday(const ParsedFields& f, Date date) {
-    if (f.weekday && *f.weekday != weekday(date)) {
-        std::string text = "parsed weekday ";
-        text += kWeekdayNames[*f.weekday - 1];
-        text += " does not match weekday ";
-        text += kWeekdayNames[weekday(date) - 1];
-        text += " from parsed date";
-        return unexpected(Error::plain(std::move(text)));
-    }
-    return Ok{};
-}
-
-Result<Date> resolve_date(const ParsedFields& f) {
-    const std::optional<std::int64_t> year = resolved_year(f);
-    if (year && f.month && f.day) return make_date(*year, *f.month, *f.day);
-    std::optional<std::int64_t> iso_year = f.iso_year;
-    if (!iso_year && f.iso_year_of_century)
-        iso_year = *f.iso_year_of_century + (*f.iso_year_of_century >= 69 ? 1900 : 2000);
-    if (iso_year && f.iso_week && f.weekday)
-        return date_from_iso_week(*iso_year, *f.iso_week, *f.weekday);
-    if (year && f.day_of_year) {
-        const std::int64_t days = is_leap_year(*year) ? 366 : 365;
-        if (*f.day_of_year < 1 || *f.day_of_year > days)
-            return unexpected(Error::range("day-of-year", *f.day_of_year, 1, days));
-        auto jan1 = make_date(*year, 1, 1);
-        if (!jan1) return jan1;
-        return date_from_epoch_day(epoch_day(*jan1) + *f.day_of_year - 1);
-    }
-    if (year && f.weekday && (f.week_from_sunday || f.week_from_monday)) {
-        return f.week_from_sunday
-                   ? date_from_week_number(*year, *f.week_from_sunday, *f.weekday, true)
-                   : date_from_week_number(*year, *f.week_from_monday, *f.weekday, false);
-    }
-    if (!year)
-        return unexpected(
-            missing_fields("a date requires a year, but the format did not include one"));
-    if (!f.month)
-        return unexpected(
-            missing_fields("a date requires a month, but the format did not include one"));
-    return unexpected(missing_fields("a date requires a day, but the format did not include one"));
-}
-
-Result<Zoned> place_with_name(const ParsedFields& f, const TimeZone& zone) {
-    if (f.timestamp) {
-        auto zoned = zoned_at(Instant{*f.timestamp, 0}, zone);
-        if (!zoned) return zoned;
-        if (f.offset && *f.offset != zoned->offset) {
-            return unexpected(
-                Error::plain("parsed time zone offset does not match the offset of the parsed "
-                             "time zone at the parsed timestamp"));
-        }
-        return zoned;
-    }
-    auto dt = fields_to_datetime(f);
-    if (!dt) return unexpected(std::move(dt).error());
-    if (!f.offset) return zoned_from_local(*dt, zone, Disambiguation::Compatible);
-    const LocalOffsets offsets = zone.offsets_for(*dt);
-    const bool valid = *f.offset == offsets.before ||
-                       (offsets.kind != LocalOffsets::Kind::Unique && *f.offset == offsets.after);
-    if (!valid || offsets.kind == LocalOffsets::Kind::Gap) {
-        return unexpected(
-            Error::plain("parsed time zone offset is not a valid offset for the parsed "
-                         "datetime in the parsed time zone"));
-    }
-    return zoned_with_offset(*dt, *f.offset, zone);
-}
-
-Result<Zoned> place_with_offset(const ParsedFields& f) {
-    const std::int32_t offset = *f.offset;
-    if (offset < -kMaxOffsetSeconds || offset > kMaxOffsetSeconds) {
-        return unexpected(Error::range("offset", offset, -kMaxOffsetSeconds, kMaxOffsetSeconds));
-    }
-    const TimeZone zone = offset == 0 ? TimeZone::utc() : TimeZone::fixed(offset);
-    if (f.timestamp) return zoned_at(Instant{*f.timestamp, 0}, zone);
-    auto dt = fields_to_datetime(f);
-    if (!dt) return unexpected(std::move(dt).error());
-    return zoned_with_offset(*dt, offset, zone);
-}
 
 }  // namespace
 
@@ -504,71 +488,6 @@ Result<ParsedFields> parse_strptime(std::string_view text, std::string_view form
             parse_error("unconsumed input remaining after parsing: " + debug_quote(parser.rest())));
     }
     return fields;
-}
-
-Result<Date> fields_to_date(const ParsedFields& fields) {
-    auto date = resolve_date(fields);
-    if (!date) return date;
-    if (auto r = check_weekday(fields, *date); !r) return unexpected(std::move(r).error());
-    return date;
-}
-
-Result<Time> fields_to_time(const ParsedFields& f) {
-    // Each unit needs all the larger ones: "%H:%S" is refused, not read as zero minutes.
-    const std::pair<bool, std::string_view> units[] = {
-        {f.hour.has_value(), "hour"},
-        {f.minute.has_value(), "minute"},
-        {f.second.has_value(), "second"},
-        {f.nanosecond.has_value(), "fractional second"}};
-    std::size_t missing = 0;
-    while (missing < std::size(units) && units[missing].first) ++missing;
-    for (std::size_t smaller = missing + 1; smaller < std::size(units); ++smaller) {
-        if (!units[smaller].first) continue;
-        std::string text = "parsing format did not include ";
-        text += units[missing].second;
-        text += " directive, but did include ";
-        text += units[smaller].second;
-        text += " directive (cannot have smaller time units with bigger time units missing)";
-        return unexpected(missing_fields(text));
-    }
-    if (!f.hour) return Time{};
-    std::int64_t hour = *f.hour;
-    if (f.twelve_hour && (hour < 1 || hour > 12))
-        return unexpected(Error::range("hour", hour, 1, 12));
-    if (!f.twelve_hour && hour > 23) return unexpected(Error::range("hour", hour, 0, 23));
-    // The meridiem decides the half of the day, whichever clock gave the hour: "23am" is 11:00.
-    if (f.pm) hour = hour % 12 + (*f.pm ? 12 : 0);
-    std::int64_t second = f.second.value_or(0);
-    if (second == 60) second = 59;
-    return make_time(hour, f.minute.value_or(0), second, f.nanosecond.value_or(0));
-}
-
-Result<DateTime> fields_to_datetime(const ParsedFields& fields) {
-    auto date = fields_to_date(fields);
-    if (!date) return unexpected(std::move(date).error());
-    auto time = fields_to_time(fields);
-    if (!time) return unexpected(std::move(time).error());
-    return DateTime{*date, *time};
-}
-
-Result<Zoned> fields_to_zoned(const ParsedFields& f) {
-    if (f.zone_name) {
-        auto zone = find_zone(*f.zone_name);
-        if (!zone) return unexpected(std::move(zone).error());
-        return place_with_name(f, *zone);
-    }
-    if (f.offset) return place_with_offset(f);
-    if (f.timestamp) return zoned_at(Instant{*f.timestamp, 0}, TimeZone::unknown());
-    return unexpected(
-        missing_fields("parsing format did not include a time zone offset or an IANA time zone "
-                       "name, which is required for a zoned datetime"));
-}
-
-std::optional<Zoned> fields_to_zoned_if_zone_given(const ParsedFields& f) {
-    if (!f.zone_name && !f.offset) return std::nullopt;
-    auto zoned = fields_to_zoned(f);
-    if (!zoned) return std::nullopt;
-    return *zoned;
 }
 
 }  // namespace orvel::datetime

@@ -11,23 +11,25 @@
 
 namespace orvel::datetime {
 
+// Each field within its range, as it was read last (%Y, %C, %y and %D all set the one year).
 struct ParsedFields {
-    std::optional<std::int64_t> year, century, year_of_century;
+    std::optional<std::int64_t> year;
     std::optional<std::int64_t> month, day, day_of_year;
-    std::optional<std::int64_t> iso_year, iso_year_of_century, iso_week;
+    std::optional<std::int64_t> iso_year, iso_week;
     std::optional<std::int64_t> week_from_sunday, week_from_monday;
     std::optional<std::int64_t> weekday;  // Monday 1 .. Sunday 7
     std::optional<std::int64_t> hour, minute, second, nanosecond;
-    bool twelve_hour = false;  // the hour came from %I or %l
-    std::optional<bool> pm;    // a meridiem applies to the hour of either clock
+    std::optional<bool> pm;  // a meridiem applies to the hour of either clock
     std::optional<std::int32_t> offset;
     std::optional<std::string_view> zone_name;  // points into the parsed text
     std::optional<std::int64_t> timestamp;
 };
 
-// Reads the whole text by the format. Directives as for formatting, except %Z, %c, %r, %x and
-// %X, which are refused. Blanks in the format match any run of blanks in the text, and blanks
-// before a number are skipped. A width lets a number take more digits than its usual count.
+// Reads the whole text by the format. Directives as for formatting, except %Z, %c, %r, %x, %X
+// and %q, which are refused; every directive but a bare %.f needs some text left. Blanks in the
+// format match any run of blanks in the text, and blanks before a number are skipped (after its
+// sign, for the signed ones). A width lets a number take more digits than its usual count,
+// unless the flag is - or _. Each field is checked against its range as it is read.
 Result<ParsedFields> parse_strptime(std::string_view text, std::string_view format);
 
 // A date from year-month-day, else ISO week date, else day of year, else week number and

@@ -79,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
         FormulaCase{"=UPPER(\"stra\xC3\x9F"
                     "e\")",
                     "'STRASSE'"},
-        FormulaCase{"=LOWER(TRUE)", "'true'"}, FormulaCase{"=LOWER(\"\xC4\xB0\")", "'i\xCC\x87'"},
+        FormulaCase{"=LOWER(\"ABBA@Z[\")", "'abba@z['"}, FormulaCase{"=LOWER(TRUE)", "'true'"},
+        FormulaCase{"=LOWER(\"\xC4\xB0\")", "'i\xCC\x87'"},
         FormulaCase{"=UPPER(A5)", "''"}, FormulaCase{"=UPPER({\"a\",1})", "{'A','1'}"}));
 
 INSTANTIATE_TEST_SUITE_P(

@@ -60,6 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
         LexCase{"Sheet1!A1", "error: Unexpected character: ! at position 6"},
         LexCase{"LOG10(2)", "CellRef:LOG10@0+5 LParen:(@5+1 Number:2@6+1 RParen:)@7+1 Eof:@8+0"},
         LexCase{"ab_1 A1B x2y", "Function:AB_1@0+4 Function:A1B@5+3 Function:X2Y@9+3 Eof:@12+0"},
+        LexCase{"z1+fizz", "CellRef:Z1@0+2 Operator:+@2+1 Function:FIZZ@3+4 Eof:@7+0"},
         LexCase{"{1,2;3}#:",
                 "LBrace:{@0+1 Number:1@1+1 Comma:,@2+1 Number:2@3+1 Semicolon:;@4+1 "
                 "Number:3@5+1 RBrace:}@6+1 Hash:#@7+1 Colon::@8+1 Eof:@9+0"},

@@ -169,7 +169,6 @@ const CallCase kConstructorCases[] = {
     {"PARSE_DATETIME", {T("2024-06-15T10:30")}, "jdatetime:2024-06-15T10:30:00"},
     // A century with a two-digit year; a century alone; the two-digit year's pivot at 69.
     {"PARSE_DATE", {T("20 24-06-17"), T("%C %y-%m-%d")}, "jdate:2024-06-17"},
-    {"PARSE_DATE", {T("19 24-06-17"), T("%C %y-%m-%d")}, "jdate:1924-06-17"},
     {"PARSE_DATE", {T("20-06-17"), T("%C-%m-%d")}, "jdate:2000-06-17"},
     {"PARSE_DATE", {T("68-06-17"), T("%y-%m-%d")}, "jdate:2068-06-17"},
     {"PARSE_DATE", {T("69-06-17"), T("%y-%m-%d")}, "jdate:1969-06-17"},
@@ -209,8 +208,7 @@ const CallCase kConstructorCases[] = {
     {"PARSE_TIME", {T("1:00:00.123456789"), T("%H:%M:%S.%f")}, "jtime:01:00:00.123456789"},
     {"PARSE_TIME",
      {T("1:00:00.1234567891"), T("%H:%M:%S.%f")},
-     "#VALUE! strptime parsing failed: %f failed: expected one to nine digits of fractional "
-     "seconds, but found \"1\""},
+     "#VALUE! strptime parsing failed: unconsumed input remaining after parsing: \"1\""},
     {"PARSE_DATE",
      {T("05/03/2024 x"), T("%d/%m/%Y")},
      "#VALUE! strptime parsing failed: unconsumed input remaining after parsing: \" x\""},

@@ -235,6 +235,7 @@ TEST(ParseWith, ReadsByFormatOrGivesNothing) {
     EXPECT_EQ(with("jdate", "2024-06-15", ""), "2024-06-15");
     EXPECT_EQ(with("jdate", "2024-6-15", ""), "<none>");
     EXPECT_EQ(with("jtime", "7:05 pm", "%I:%M %p"), "19:05:00");
+    EXPECT_EQ(with("jtime", "24 3", "%H %I"), "<none>");  // an hour out of range, read over
     EXPECT_EQ(with("jdatetime", "2024/06/15 10h", "%Y/%m/%d %Hh"), "2024-06-15T10:00:00");
     EXPECT_EQ(with("jzoned", "2024-03-10 02:30 America/New_York", "%Y-%m-%d %H:%M %Q"),
               "2024-03-10T03:30:00-04:00[America/New_York]");
