@@ -6,9 +6,6 @@
 
 namespace orvel::datetime {
 
-// The largest width a directive may give, formatting or parsing.
-inline constexpr int kMaxDirectiveWidth = 255;
-
 inline std::optional<std::string_view> shorthand_expansion(char directive) noexcept {
     switch (directive) {
         case 'D': return "%m/%d/%y";

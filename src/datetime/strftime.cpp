@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "datetime/calendar_names.h"
+#include "datetime/conversion.h"
 #include "datetime/format_shorthands.h"
 #include "datetime/iso_text.h"
 #include "datetime/offset_text.h"
@@ -13,20 +14,6 @@ namespace {
 
 // Wider fields are cut to this width, so output stays linear in the format's length.
 constexpr int kMaxFieldWidth = 20;
-
-// "%" [flag] [width] ["." [precision]] [colons] directive. A precision goes only with "%.f".
-struct Conversion {
-    char flag = 0;
-    std::optional<int> width;
-    std::optional<int> precision;
-    int colons = 0;
-    bool dot = false;
-    char directive = 0;
-};
-
-bool is_flag(char c) noexcept {
-    return c == '_' || c == '-' || c == '0' || c == '^' || c == '#';
-}
 
 std::string_view weekday_name(int weekday, bool full) {
     const int index = weekday - 1;
@@ -54,68 +41,22 @@ public:
                 out_ += c;
                 continue;
             }
-            auto conv = parse_conversion(format, i);
+            auto conv = read_conversion(format, i, "strftime formatting failed: ");
             if (!conv) return unexpected(std::move(conv).error());
+            if (auto r = check_colons(*conv); !r) return r;
             if (auto r = directive(*conv); !r) return r;
         }
         return Ok{};
     }
 
 private:
-    // A run of digits as a number of at most kMaxDirectiveWidth; none when there is no digit.
-    static Result<std::optional<int>> parse_number(std::string_view format, std::size_t& i) {
-        if (i >= format.size() || format[i] < '0' || format[i] > '9') return std::optional<int>();
-        int value = 0;
-        while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
-            value = value * 10 + (format[i++] - '0');
-            if (value > kMaxDirectiveWidth)
-                return unexpected(format_error("width in directive is too big (at most 255)"));
-        }
-        return std::optional<int>(value);
-    }
-
-    static Result<Conversion> parse_conversion(std::string_view format, std::size_t& i) {
-        Conversion conv;
-        auto end_error = [] {
-            return format_error(
-                "expected to find specifier directive after '%', but found end of format string");
-        };
-        // One flag: the digits after it are the width, so "%00f" is a width of zero.
-        if (i < format.size() && is_flag(format[i])) conv.flag = format[i++];
-        auto width = parse_number(format, i);
-        if (!width) return unexpected(std::move(width).error());
-        conv.width = *width;
-        if (i < format.size() && format[i] == '.') {
-            conv.dot = true;
-            ++i;
-            auto precision = parse_number(format, i);
-            if (!precision) return unexpected(std::move(precision).error());
-            conv.precision = *precision;
-        }
-        while (i < format.size() && format[i] == ':' && conv.colons < 3) {
-            ++conv.colons;
-            ++i;
-        }
-        if (i >= format.size()) return unexpected(end_error());
-        conv.directive = format[i++];
-        if (conv.dot && conv.directive != 'f') {
-            return unexpected(format_error("expected 'f' after '%.'"));
-        }
-        if (conv.colons > 0 && conv.directive != 'z' && conv.directive != 'Q') {
+    // Colons go only with %z and, one of them, %Q.
+    static Result<Ok> check_colons(const Conversion& conv) {
+        if (conv.colons > 0 && conv.directive != 'z' && conv.directive != 'Q')
             return unexpected(format_error("expected 'z' or 'Q' after ':' in directive"));
-        }
-        if (conv.colons > 1 && conv.directive == 'Q') {
+        if (conv.colons > 1 && conv.directive == 'Q')
             return unexpected(format_error("expected 'Q' after one ':' in directive"));
-        }
-        return conv;
-    }
-
-    static std::string directive_text(const Conversion& conv) {
-        std::string text = "%";
-        text.append(static_cast<std::size_t>(conv.colons), ':');
-        if (conv.dot) text += '.';
-        text += conv.directive;
-        return text;
+        return Ok{};
     }
 
     static Error missing(const Conversion& conv, std::string_view what) {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "datetime/calendar_names.h"
+#include "datetime/conversion.h"
 #include "datetime/format_shorthands.h"
 #include "datetime/scan.h"
 
@@ -28,25 +29,20 @@ bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) n
     return true;
 }
 
-struct Conversion {
-    char flag = 0;
-    std::optional<int> width;
-    int colons = 0;
-    bool dot = false;
-    char directive = 0;
+// "%.f" alone, without flag or width: the one directive that may match no input.
+bool is_bare_fraction(const Conversion& conv) noexcept {
+    return conv.dot && conv.flag == 0 && !conv.width && conv.directive == 'f';
+}
 
-    // "%.f" alone, without flag or width: the one directive that may match no input.
-    bool is_bare_fraction() const noexcept {
-        return dot && flag == 0 && !width && directive == 'f';
-    }
-    // The digits a number may take: its usual count, or more under a width where the width
-    // pads with zeros. The flags `-` and `_` pad with none, and without a flag %C, %s, %u and %w
-    // pad with blanks, as in formatting.
-    std::size_t max_digits(std::size_t usual, bool blank_padded = false) const noexcept {
-        if (!width || flag == '-' || flag == '_' || (flag == 0 && blank_padded)) return usual;
-        return std::max(usual, static_cast<std::size_t>(*width));
-    }
-};
+// The digits a number may take: its usual count, or more under a width where the width pads
+// with zeros. The flags `-` and `_` pad with none, and without a flag %C, %s, %u and %w pad
+// with blanks, as in formatting.
+std::size_t max_digits(const Conversion& conv, std::size_t usual,
+                       bool blank_padded = false) noexcept {
+    const char flag = conv.flag;
+    if (!conv.width || flag == '-' || flag == '_' || (flag == 0 && blank_padded)) return usual;
+    return std::max(usual, static_cast<std::size_t>(*conv.width));
+}
 
 constexpr std::size_t kFractionDigits = 9;
 constexpr std::size_t kTimestampDigits = 19;  // the digits of the largest 64-bit integer
@@ -67,9 +63,11 @@ public:
                 if (!in_.eat(c)) return unexpected(mismatch(c));
                 continue;
             }
-            auto conv = parse_conversion(format, i);
+            auto conv = read_conversion(format, i, "strptime parsing failed: ");
             if (!conv) return unexpected(std::move(conv).error());
-            if (in_.done() && !conv->is_bare_fraction()) {
+            if (conv->colons > 1 && conv->directive == 'Q')
+                return unexpected(parse_error("invalid number of `:` in `%Q` directive"));
+            if (in_.done() && !is_bare_fraction(*conv)) {
                 return unexpected(parse_error("expected non-empty input for directive `" +
                                               directive_text(*conv) + "`, but found end of input"));
             }
@@ -82,50 +80,6 @@ public:
     std::string_view rest() const noexcept { return in_.rest(); }
 
 private:
-    static Result<Conversion> parse_conversion(std::string_view format, std::size_t& i) {
-        Conversion conv;
-        if (i < format.size() && (format[i] == '_' || format[i] == '-' || format[i] == '0' ||
-                                  format[i] == '^' || format[i] == '#')) {
-            conv.flag = format[i++];
-        }
-        if (i < format.size() && is_ascii_digit(format[i])) {
-            int width = 0;
-            while (i < format.size() && is_ascii_digit(format[i])) {
-                width = width * 10 + (format[i++] - '0');
-                if (width > kMaxDirectiveWidth)
-                    return unexpected(parse_error("width in directive is too big (at most 255)"));
-            }
-            conv.width = width;
-        }
-        if (i < format.size() && format[i] == '.') {
-            conv.dot = true;
-            ++i;
-            while (i < format.size() && is_ascii_digit(format[i])) ++i;
-        }
-        while (i < format.size() && format[i] == ':' && conv.colons < 3) {
-            ++conv.colons;
-            ++i;
-        }
-        if (i >= format.size()) {
-            return unexpected(parse_error(
-                "expected to find specifier directive after '%', but found end of format string"));
-        }
-        conv.directive = format[i++];
-        if (conv.dot && conv.directive != 'f')
-            return unexpected(parse_error("expected 'f' after '%.'"));
-        if (conv.colons > 1 && conv.directive == 'Q')
-            return unexpected(parse_error("invalid number of `:` in `%Q` directive"));
-        return conv;
-    }
-
-    static std::string directive_text(const Conversion& conv) {
-        std::string text = "%";
-        text.append(static_cast<std::size_t>(conv.colons), ':');
-        if (conv.dot) text += '.';
-        text += conv.directive;
-        return text;
-    }
-
     Error mismatch(char expected) const {
         std::string text = "expected to match literal byte ";
         text += debug_quote(std::string_view(&expected, 1));
@@ -346,10 +300,10 @@ private:
                 return Ok{};
             // Every year directive sets the one year; the last one read wins.
             case 'Y':
-                return store(signed_number(conv, conv.max_digits(4), "year"), "year", kMinYear,
+                return store(signed_number(conv, max_digits(conv, 4), "year"), "year", kMinYear,
                              kMaxYear, f.year);
             case 'C': {
-                auto century = signed_number(conv, conv.max_digits(2, true), "century");
+                auto century = signed_number(conv, max_digits(conv, 2, true), "century");
                 if (!century) return unexpected(std::move(century).error());
                 if (*century < -99 || *century > 99) {
                     const std::int64_t magnitude = *century < 0 ? -*century : *century;
@@ -359,58 +313,58 @@ private:
                 return Ok{};
             }
             case 'y':
-                return store_two_digit_year(number(conv, conv.max_digits(2), "two digit year"),
+                return store_two_digit_year(number(conv, max_digits(conv, 2), "two digit year"),
                                             f.year);
             case 'G':
-                return store(signed_number(conv, conv.max_digits(4), "ISO 8601 week-based year"),
+                return store(signed_number(conv, max_digits(conv, 4), "ISO 8601 week-based year"),
                              "year", kMinYear, kMaxYear, f.iso_year);
             case 'g':
                 return store_two_digit_year(
-                    number(conv, conv.max_digits(2), "two digit ISO 8601 week-based year"),
+                    number(conv, max_digits(conv, 2), "two digit ISO 8601 week-based year"),
                     f.iso_year);
             case 'm':
-                return store(number(conv, conv.max_digits(2), "month"), "month", 1, 12, f.month);
+                return store(number(conv, max_digits(conv, 2), "month"), "month", 1, 12, f.month);
             case 'd':
             case 'e':
-                return store(number(conv, conv.max_digits(2), "day"), "day", 1, 31, f.day);
+                return store(number(conv, max_digits(conv, 2), "day"), "day", 1, 31, f.day);
             case 'j':
-                return store(number(conv, conv.max_digits(3), "day of year"), "day-of-year", 1,
+                return store(number(conv, max_digits(conv, 3), "day of year"), "day-of-year", 1,
                              366, f.day_of_year);
             case 'V':
-                return store(number(conv, conv.max_digits(2), "ISO 8601 week number"), "week", 1,
+                return store(number(conv, max_digits(conv, 2), "ISO 8601 week number"), "week", 1,
                              53, f.iso_week);
             case 'U':
-                return store(number(conv, conv.max_digits(2), "week number"), "week", 0, 53,
+                return store(number(conv, max_digits(conv, 2), "week number"), "week", 0, 53,
                              f.week_from_sunday);
             case 'W':
-                return store(number(conv, conv.max_digits(2), "week number"), "week", 0, 53,
+                return store(number(conv, max_digits(conv, 2), "week number"), "week", 0, 53,
                              f.week_from_monday);
             // Both clocks set the one hour; a meridiem applies to whichever was read last.
             case 'H':
             case 'k':
-                return store(number(conv, conv.max_digits(2), "hour"), "hour", 0, 23, f.hour);
+                return store(number(conv, max_digits(conv, 2), "hour"), "hour", 0, 23, f.hour);
             case 'I':
             case 'l':
-                return store(number(conv, conv.max_digits(2), "hour"), "hour", 1, 12, f.hour);
+                return store(number(conv, max_digits(conv, 2), "hour"), "hour", 1, 12, f.hour);
             case 'M':
-                return store(number(conv, conv.max_digits(2), "minute"), "minute", 0, 59,
+                return store(number(conv, max_digits(conv, 2), "minute"), "minute", 0, 59,
                              f.minute);
             case 'S': {
                 // A leap second reads as the second before it.
-                auto second = number(conv, conv.max_digits(2), "second");
+                auto second = number(conv, max_digits(conv, 2), "second");
                 if (second && *second == 60) *second = 59;
                 return store(std::move(second), "second", 0, 59, f.second);
             }
             case 's':
-                return store(signed_number(conv, conv.max_digits(kTimestampDigits, true),
+                return store(signed_number(conv, max_digits(conv, kTimestampDigits, true),
                                            "Unix timestamp"),
                              "unix_seconds", kMinInstantSecond, kMaxInstantSecond, f.timestamp);
             case 'u':
-                return store(number(conv, conv.max_digits(1, true), "weekday number"), "weekday",
+                return store(number(conv, max_digits(conv, 1, true), "weekday number"), "weekday",
                              1, 7, f.weekday);
             case 'w': {
                 std::optional<std::int64_t> sunday_based;
-                auto r = store(number(conv, conv.max_digits(1, true), "weekday number"),
+                auto r = store(number(conv, max_digits(conv, 1, true), "weekday number"),
                                "weekday", 0, 6, sunday_based);
                 if (!r) return r;
                 f.weekday = *sunday_based == 0 ? 7 : *sunday_based;

@@ -77,6 +77,7 @@ const Case kMoreCases[] = {
     {"parse", "date", "%Y-%m-%d %t", "2024-07-14 ", kRefused},
     {"parse", "time", "%H:%M:%S%.f", "10:00:00", "10:00:00"},
     {"parse", "time", "%H:%M:%S%_.f", "10:00:00", kRefused},
+    {"parse", "time", "%H:%M:%S%.256f", "10:00:00.5", kRefused},
     // A width widens a number only where it pads with zeros; %C without a flag pads with blanks.
     {"format", "date", "%F%-3g%Y", "9999-12-31", "9999-12-31999999"},
     {"parse", "date", "%F%-3g%Y", "9999-12-31999999", "9999-12-31"},
