@@ -100,6 +100,13 @@ const Case kMoreCases[] = {
     {"parse", "time", "%I%p %H", "3am 15", "03:00:00"},
     {"parse", "date", "%Y %s %m %d", "2024 253402207201 07 14", kRefused},
     {"parse", "zoned", "%s %z", "12345678901234567890123 +00", kRefused},
+    {"parse", "date", "%07y %m %d", "0000100 01 01",
+     "error: out of range: parameter 'year (2 digits)' with value 100 is not in the required "
+     "range of 0..=99"},
+    {"parse", "date", "%m %d", "07 14",
+     "error: a date requires a year, but the format did not include one"},
+    {"parse", "date", "%Y %m", "2024 07",
+     "error: a date requires a day, but the format did not include one"},
     {"parse", "date", "%Y %q", "2024 1",
      "error: strptime parsing failed: found unrecognized specifier directive \"q\""},
     {"parse", "date", "%Y/%m/%d", " 2024/ 7/\t14", "2024-07-14"},
