@@ -128,44 +128,26 @@ private:
         out_.append(digits, static_cast<std::size_t>(*precision > 9 ? 9 : *precision));
     }
 
+    // +HHMM[SS] (no colons), +HH:MM[:SS] (one), +HH:MM:SS (two): the seconds when there are
+    // any or when two colons ask for them. Three colons give the shortest form.
     void offset_text(std::int32_t seconds, int colons) {
+        if (colons == 3) {
+            append_offset_display(out_, seconds);
+            return;
+        }
         const std::int32_t magnitude = seconds < 0 ? -seconds : seconds;
         const int hours = magnitude / 3600, minutes = magnitude / 60 % 60, secs = magnitude % 60;
-        out_ += seconds < 0 ? '-' : '+';
         auto two = [&](int v) {
             out_ += static_cast<char>('0' + v / 10);
             out_ += static_cast<char>('0' + v % 10);
         };
+        out_ += seconds < 0 ? '-' : '+';
         two(hours);
-        switch (colons) {
-            case 0:
-                two(minutes);
-                if (secs != 0) two(secs);
-                break;
-            case 1:
-                out_ += ':';
-                two(minutes);
-                if (secs != 0) {
-                    out_ += ':';
-                    two(secs);
-                }
-                break;
-            case 2:
-                out_ += ':';
-                two(minutes);
-                out_ += ':';
-                two(secs);
-                break;
-            default:
-                if (minutes != 0 || secs != 0) {
-                    out_ += ':';
-                    two(minutes);
-                }
-                if (secs != 0) {
-                    out_ += ':';
-                    two(secs);
-                }
-                break;
+        if (colons > 0) out_ += ':';
+        two(minutes);
+        if (secs != 0 || colons == 2) {
+            if (colons > 0) out_ += ':';
+            two(secs);
         }
     }
 

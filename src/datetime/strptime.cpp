@@ -205,27 +205,18 @@ private:
         if (!hours) return unexpected(std::move(hours).error());
         std::int64_t minutes = 0, seconds = 0;
         const bool hours_only = colons == 3 && in_.done();
+        auto after_hours = [&](std::string_view what) {
+            return unexpected(
+                offset_error(conv, "parsed hour component of time zone offset, but " +
+                                       std::string(what)));
+        };
         if (!hours_only) {
-            if (colons == 0 && in_.peek() == ':') {
-                return unexpected(offset_error(conv, "parsed hour component of time zone offset, "
-                                                     "but found colon after hours which is not "
-                                                     "allowed"));
-            }
-            if (in_.done()) {
-                return unexpected(offset_error(conv, "parsed hour component of time zone offset, "
-                                                     "but could not find required minute "
-                                                     "component"));
-            }
-            if (colons > 0 && !in_.eat(':')) {
-                return unexpected(offset_error(conv, "parsed hour component of time zone offset, "
-                                                     "but could not find required colon "
-                                                     "separator"));
-            }
-            if (colons == 0 && !is_ascii_digit(in_.peek())) {
-                return unexpected(offset_error(conv, "parsed hour component of time zone offset, "
-                                                     "but could not find required minute "
-                                                     "component"));
-            }
+            if (colons == 0 && in_.peek() == ':')
+                return after_hours("found colon after hours which is not allowed");
+            if (in_.done() || (colons == 0 && !is_ascii_digit(in_.peek())))
+                return after_hours("could not find required minute component");
+            if (colons > 0 && !in_.eat(':'))
+                return after_hours("could not find required colon separator");
             auto got_minutes = offset_part(conv, 59, "minutes", "offset-minutes");
             if (!got_minutes) return unexpected(std::move(got_minutes).error());
             minutes = *got_minutes;
@@ -271,19 +262,13 @@ private:
         return Ok{};
     }
 
-    // One to nine digits; more digits are left to what follows.
+    // One to nine digits; more digits are left to what follows, so the scan sees nine at most.
     Result<Ok> fraction(const Conversion& conv) {
-        std::int64_t nanos = 0;
-        std::size_t count = 0;
-        while (count < kFractionDigits && is_ascii_digit(in_.peek())) {
-            nanos = nanos * 10 + (in_.peek() - '0');
-            ++in_.pos;
-            ++count;
-        }
-        if (count == 0)
-            return unexpected(expected(conv, "one to nine digits of fractional seconds"));
-        for (std::size_t i = count; i < kFractionDigits; ++i) nanos *= 10;
-        fields_.nanosecond = nanos;
+        Cursor nine{in_.text.substr(0, in_.pos + kFractionDigits), in_.pos};
+        auto nanos = scan_fraction_nanos(nine);
+        if (!nanos) return unexpected(expected(conv, "one to nine digits of fractional seconds"));
+        in_.pos = nine.pos;
+        fields_.nanosecond = *nanos;
         return Ok{};
     }
 

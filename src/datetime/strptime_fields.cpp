@@ -55,7 +55,7 @@ Result<Ok> check_weekday(const ParsedFields& f, Date date) {
 }
 
 Result<Date> resolve_date(const ParsedFields& f) {
-    const std::optional<std::int64_t>& year = f.year;
+    const std::optional<std::int64_t>& year = f.year;  // from whichever year field came last
     if (year && f.month && f.day) return make_date(*year, *f.month, *f.day);
     if (f.iso_year && f.iso_week && f.weekday)
         return date_from_iso_week(*f.iso_year, *f.iso_week, *f.weekday);

@@ -78,6 +78,8 @@ const Case kMoreCases[] = {
     {"parse", "time", "%H:%M:%S%.f", "10:00:00", "10:00:00"},
     {"parse", "time", "%H:%M:%S%_.f", "10:00:00", kRefused},
     {"parse", "time", "%H:%M:%S%.256f", "10:00:00.5", kRefused},
+    // A fraction takes nine digits at most and leaves the rest.
+    {"parse", "time", "%H:%M:%S%.f%M", "10:00:00.12345678912", "10:12:00.123456789"},
     // A width widens a number only where it pads with zeros; %C without a flag pads with blanks.
     {"format", "date", "%F%-3g%Y", "9999-12-31", "9999-12-31999999"},
     {"parse", "date", "%F%-3g%Y", "9999-12-31999999", "9999-12-31"},
@@ -85,7 +87,7 @@ const Case kMoreCases[] = {
     {"parse", "date", "%6C-%m-%d", "201-07-01", kRefused},
     {"parse", "date", "%06C %y %m %d", "000020 17 07 01", "2017-07-01"},
     {"parse", "date", "%3u %G %V", "001 2024 01", kRefused},
-    {"parse", "time", "%H:%M:%S%.f%M", "10:00:00.12345678912", "10:12:00.123456789"},
+    {"parse", "time", "%04C %H", "0100 10", kRefused},  // a century of three digits
     // The last year field wins; %C sets the year to its first.
     {"parse", "date", "%Y %y %m %d", "106 06 11 12", "2006-11-12"},
     {"parse", "date", "%Y %C %m %d", "2024 19 07 01", "1900-07-01"},
@@ -144,6 +146,8 @@ const Case kMoreCases[] = {
     {"parse", "zoned", "%s %:::z %H", "0 -08 09", kRefused},
     {"parse", "zoned", "%s %:::z", "0 -0830", kRefused},
     {"parse", "zoned", "%s %z", "0 -08", kRefused},
+    {"parse", "zoned", "%s %:z%.f", "0 -08:30:15.5", kRefused},
+    {"parse", "zoned", "%s %::Q", "0 +05:30:00", kRefused},
     {"parse", "zoned", "%F %R %z", "2024-07-14 10:00 +053015", "2024-07-14T10:00:00+05:30[+05:30]"},
     {"parse", "zoned", "%F %R %z", "2024-07-14 10:00 +255959", "2024-07-14T10:00:00+26:00[+26:00]"},
     {"parse", "zoned", "%s %:z/%:::z", "0 +01:00/+05", "1970-01-01T05:00:00+05:00[+05:00]"},
